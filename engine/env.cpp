@@ -229,6 +229,14 @@ bool Env::IsWritableDirectory(const std::string& path) {
          ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
+std::string ProgramDirectory() {
+  std::string exe(4096, '\0');
+  ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+  if (n <= 0 || static_cast<size_t>(n) >= exe.size()) return "";
+  exe.resize(static_cast<size_t>(n));
+  return DirName(exe);
+}
+
 std::string JoinPath(std::string_view dir, std::string_view name) {
   std::string out(dir);
   if (!out.empty() && out.back() != '/') out.push_back('/');

@@ -80,6 +80,10 @@ class Env {
   virtual bool IsWritableDirectory(const std::string& path);
 };
 
+// The directory that holds the running executable (from /proc/self/exe),
+// without a trailing "/" except for the root; "" when it cannot be found.
+std::string ProgramDirectory();
+
 // Joins a directory and a name with one "/", adding none when |dir| already
 // ends with one (the root "/") or is empty.
 std::string JoinPath(std::string_view dir, std::string_view name);

@@ -1,0 +1,3 @@
+#include "tools/qbtool/commands.h"
+
+int main(int argc, char** argv) { return qb::RunQbtool(argc, argv, stdout, stderr); }
