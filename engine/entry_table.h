@@ -17,7 +17,16 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/string_list.h"
+
 namespace qb {
+
+// Hashes std::string and std::string_view alike, so that looking a view up
+// in a set of strings allocates nothing.
+struct StringHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
 
 // The fixed first row of `TagList` while a file is loaded.
 inline constexpr std::string_view kAllTitle = "ALL Title";
@@ -25,10 +34,10 @@ inline constexpr std::string_view kAllTitle = "ALL Title";
 struct EntryTable {
   // `Title`[0]: the titles of all entries (the full title list).
   // `Title`[1]: the titles of the entries of the selected tag (filtered).
-  std::array<std::vector<std::string>, 2> Title;
+  std::array<StringList, 2> Title;
   std::vector<int64_t> StartByte;  // offset of entry i's body, from 0
   std::vector<int64_t> MesByte;    // length of entry i's body in bytes
-  std::vector<std::string> TagAll;  // tag of entry i; "" when it has none
+  StringList TagAll;                // tag of entry i; "" when it has none
   std::vector<int64_t> GCount;      // line number of entry i's header, from 1
   // Row j of `Title`[1] is entry `NormalNo`[j].
   std::vector<int64_t> NormalNo;
@@ -37,7 +46,7 @@ struct EntryTable {
   std::vector<std::string> TagList;
   // The rows of `TagList`, for AddTag's look-up in constant time; changed
   // only together with `TagList` (AddTag, ResetForLoad, Clear).
-  std::unordered_set<std::string> tag_rows;
+  std::unordered_set<std::string, StringHash, std::equal_to<>> tag_rows;
 
   size_t size() const { return Title[0].size(); }
 

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +79,21 @@ Status WriteAll(int fd, std::string_view data, const std::string& path) {
   return Status::Ok();
 }
 
+class MappedFile : public FileView {
+ public:
+  MappedFile(void* base, size_t size) : base_(base), size_(size) {}
+  ~MappedFile() override {
+    if (base_ != nullptr) ::munmap(base_, size_);
+  }
+  std::string_view data() const override {
+    return std::string_view(static_cast<const char*>(base_), size_);
+  }
+
+ private:
+  void* base_;
+  size_t size_;
+};
+
 }  // namespace
 
 Env* Env::Default() {
@@ -130,6 +146,23 @@ Status Env::ReadAt(const std::string& path, int64_t offset, size_t n, std::strin
     done += static_cast<size_t>(r);
   }
   out->resize(done);
+  return Status::Ok();
+}
+
+Status Env::MapFile(const std::string& path, std::unique_ptr<FileView>* view) {
+  int raw = -1;
+  Status s = OpenForReading(path, &raw);
+  if (!s.ok()) return s;
+  Fd fd(raw);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return Status::FromErrno(path, errno);
+  size_t size = static_cast<size_t>(st.st_size);
+  void* base = nullptr;
+  if (size > 0) {
+    base = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
+    if (base == MAP_FAILED) return Status::FromErrno(path, errno);
+  }
+  *view = std::make_unique<MappedFile>(base, size);
   return Status::Ok();
 }
 

@@ -34,6 +34,13 @@ class SequentialFile {
   virtual Status Read(size_t n, char* scratch, size_t* got) = 0;
 };
 
+// The bytes of a whole file, read-only, valid while the object lives.
+class FileView {
+ public:
+  virtual ~FileView() = default;
+  virtual std::string_view data() const = 0;
+};
+
 struct DirEntry {
   std::string name;
   bool is_regular = false;  // a regular file, after following symbolic links
@@ -55,6 +62,11 @@ class Env {
   // (repeated only when the kernel returns less). Fewer bytes come back when
   // the file ends first.
   virtual Status ReadAt(const std::string& path, int64_t offset, size_t n, std::string* out);
+
+  // Makes the whole file readable in memory (mapped when it can be). Only
+  // for files that are replaced by rename, never rewritten in place, such
+  // as index files.
+  virtual Status MapFile(const std::string& path, std::unique_ptr<FileView>* view);
 
   // Reads the file's bytes up to its first line feed (or its end), at most
   // |limit| bytes. |*truncated| tells whether the line went on past |limit|.

@@ -72,18 +72,30 @@ Status AppendIndexSlot(const IndexRecord& record, std::string* out) {
   return Status::Ok();
 }
 
-Status ParseIndexSlot(std::string_view slot, IndexRecord* record) {
-  if (slot.size() != kSlotSize) return Status::Corrupt("an index slot is not 128 bytes");
+namespace {
+
+// The five fields of a slot as views into it; false when one runs past it.
+bool SlotFields(std::string_view slot, std::array<std::string_view, 5>* fields) {
   size_t pos = 0;
-  for (std::string& field : *record) {
-    if (pos + 2 > kSlotSize) return Status::Corrupt("an index field runs past its slot");
+  for (std::string_view& field : *fields) {
+    if (pos + 2 > kSlotSize) return false;
     size_t n = static_cast<unsigned char>(slot[pos]) |
                static_cast<size_t>(static_cast<unsigned char>(slot[pos + 1])) << 8;
     pos += 2;
-    if (n > kSlotSize - pos) return Status::Corrupt("an index field runs past its slot");
-    field.assign(slot.substr(pos, n));
+    if (n > kSlotSize - pos) return false;
+    field = slot.substr(pos, n);
     pos += n;
   }
+  return true;
+}
+
+}  // namespace
+
+Status ParseIndexSlot(std::string_view slot, IndexRecord* record) {
+  std::array<std::string_view, 5> fields;
+  if (slot.size() != kSlotSize) return Status::Corrupt("an index slot is not 128 bytes");
+  if (!SlotFields(slot, &fields)) return Status::Corrupt("an index field runs past its slot");
+  for (size_t i = 0; i < fields.size(); ++i) (*record)[i].assign(fields[i]);
   return Status::Ok();
 }
 
@@ -92,8 +104,8 @@ Status EncodeIndex(const EntryTable& table, int64_t mtime, std::string* out) {
   out->reserve((table.size() + 1) * kSlotSize);
   Status s = AppendIndexSlot({FormatGeneralDate(mtime), "", "", "", ""}, out);
   for (size_t i = 0; s.ok() && i < table.size(); ++i) {
-    s = AppendIndexSlot({table.Title[0][i], std::to_string(table.StartByte[i]),
-                         std::to_string(table.MesByte[i]), table.TagAll[i],
+    s = AppendIndexSlot({std::string(table.Title[0][i]), std::to_string(table.StartByte[i]),
+                         std::to_string(table.MesByte[i]), std::string(table.TagAll[i]),
                          std::to_string(table.GCount[i])},
                         out);
   }
@@ -110,12 +122,18 @@ Status DecodeIndex(std::string_view data, int64_t file_size, EntryTable* table) 
     return fail("the index is not a whole number of slots");
   }
   const size_t slots = data.size() / kSlotSize;
-  IndexRecord r;
+  table->Title[0].reserve(slots, slots * 24);
+  table->TagAll.reserve(slots, slots * 8);
+  table->StartByte.reserve(slots);
+  table->MesByte.reserve(slots);
+  table->GCount.reserve(slots);
+  std::array<std::string_view, 5> r;
   int64_t previous_end = 0;
   int64_t previous_line = 0;
   for (size_t k = 1; k < slots; ++k) {
-    Status s = ParseIndexSlot(data.substr(k * kSlotSize, kSlotSize), &r);
-    if (!s.ok()) return fail("an index field runs past its slot");
+    if (!SlotFields(data.substr(k * kSlotSize, kSlotSize), &r)) {
+      return fail("an index field runs past its slot");
+    }
     int64_t start, length, line;
     if (!ParseDecimal(r[1], &start) || !ParseDecimal(r[2], &length) ||
         !ParseDecimal(r[4], &line)) {
@@ -126,11 +144,11 @@ Status DecodeIndex(std::string_view data, int64_t file_size, EntryTable* table) 
     }
     previous_end = start + length;
     previous_line = line;
-    table->Title[0].push_back(std::move(r[0]));
+    table->Title[0].push_back(r[0]);
     table->StartByte.push_back(start);
     table->MesByte.push_back(length);
     if (!r[3].empty()) AddTag(*table, r[3]);
-    table->TagAll.push_back(std::move(r[3]));
+    table->TagAll.push_back(r[3]);
     table->GCount.push_back(line);
   }
   if (table->size() > 0 && previous_end != file_size) {
@@ -168,10 +186,10 @@ Status ReadIndex(Env* env, const std::string& index_file, const FileInfo& text,
   if (!stamp || *stamp != DateStamp(text.mtime)) {
     return Stale(index_file, "it records another modification time");
   }
-  std::string data;
-  s = env->ReadAt(index_file, 0, static_cast<size_t>(info.size), &data);
+  std::unique_ptr<FileView> view;
+  s = env->MapFile(index_file, &view);
   if (!s.ok()) return s;
-  s = DecodeIndex(data, text.size, table);
+  s = DecodeIndex(view->data(), text.size, table);
   if (!s.ok()) return Stale(index_file, s.message());
   return Status::Ok();
 }

@@ -13,7 +13,7 @@
 namespace qb {
 namespace {
 
-constexpr size_t kBlockSize = 1 << 20;
+constexpr size_t kBlockSize = 1 << 18;
 
 // Collects entries as header lines are met. The names of the two counters
 // are those of the classic scanner: `BytePos` is the offset of the byte after
@@ -29,14 +29,26 @@ class EntryCollector {
     if (entry_open_) table_->MesByte.push_back(line_start - EntryStart);
     int64_t BytePos = line_start + line_bytes;
     HeaderLine h = SplitHeaderLine(text);
-    table_->TagAll.emplace_back(h.tag);
+    table_->TagAll.push_back(h.tag);
     if (!h.tag.empty()) AddTag(*table_, h.tag);
-    table_->Title[0].emplace_back(h.title);
+    table_->Title[0].push_back(h.title);
     table_->StartByte.push_back(BytePos);
     table_->GCount.push_back(line_no);
     entry_open_ = true;
     EntryStart = BytePos;
   }
+
+  // Makes room for about |n| entries in all, so that a large file does not
+  // make the lists grow (and copy themselves) a step at a time.
+  void Reserve(size_t n) {
+    table_->Title[0].reserve(n, n * 24);
+    table_->StartByte.reserve(n);
+    table_->MesByte.reserve(n);
+    table_->TagAll.reserve(n, n * 8);
+    table_->GCount.reserve(n);
+  }
+
+  size_t count() const { return table_->Title[0].size(); }
 
   void End(int64_t file_size) {
     if (entry_open_) table_->MesByte.push_back(file_size > EntryStart ? file_size - EntryStart : 0);
@@ -52,13 +64,19 @@ class EntryCollector {
 int64_t CountLineFeeds(const char* from, const char* to) {
   int64_t n = 0;
 #if defined(__SSE2__)
+  // Byte-wise counters: each compare adds 0 or -1 to a lane; 255 rounds at
+  // most before the lanes are summed, so none can overflow.
   const __m128i lf = _mm_set1_epi8('\n');
-  while (to - from >= 64) {
-    for (int k = 0; k < 4; ++k) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * k));
-      n += __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf))));
+  const __m128i zero = _mm_setzero_si128();
+  while (to - from >= 16) {
+    __m128i counts = zero;
+    int rounds = 0;
+    for (; rounds < 255 && to - from >= 16; ++rounds, from += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, lf));
     }
-    from += 64;
+    __m128i sums = _mm_sad_epu8(counts, zero);
+    n += _mm_cvtsi128_si64(sums) + _mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums));
   }
 #endif
   for (; from < to; ++from) n += *from == '\n';
@@ -88,6 +106,8 @@ Status ScanTextFile(Env* env, const std::string& path, EntryTable* table) {
   }
   std::unique_ptr<char[]> block(new char[kBlockSize]);
   EntryCollector collector(table);
+  FileInfo info;
+  const int64_t expected_size = env->Stat(path, &info).ok() ? info.size : 0;
 
   // Header lines are found by looking for ";" and checking that a line feed
   // (or the start of the file) comes right before it; the line feeds in
@@ -159,6 +179,11 @@ Status ScanTextFile(Env* env, const std::string& path, EntryTable* table) {
     }
     prev_byte = end[-1];
     offset += static_cast<int64_t>(got);
+    if (offset == static_cast<int64_t>(got) && expected_size > offset && collector.count() > 0) {
+      // Estimate the number of entries from the first block, with a margin.
+      double estimate = static_cast<double>(collector.count()) * expected_size / offset * 1.25;
+      collector.Reserve(static_cast<size_t>(std::min(estimate, 5e7)));
+    }
   }
   // A header line that ends the file without a line end.
   if (in_header) {

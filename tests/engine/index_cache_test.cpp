@@ -125,7 +125,7 @@ TEST_F(IndexCacheTest, ChangedFileCycle) {
   SetMtime(text_, 1700000100);
   EXPECT_EQ(Load(&t), LoadWay::kScannedStale);
   EXPECT_FALSE(Exists(index_));
-  EXPECT_EQ(t.Title[0], (std::vector<std::string>{"Eggs"}));
+  EXPECT_EQ(t.Title[0].ToVector(), (std::vector<std::string>{"Eggs"}));
   EXPECT_EQ(Load(&t), LoadWay::kScannedIndexed);
   EXPECT_EQ(Load(&t), LoadWay::kReadIndex);
   // Times that differ by less than a second count as equal.
@@ -193,7 +193,7 @@ TEST_F(IndexCacheTest, TwoFilesSharingOneIndexName) {
   EXPECT_EQ(way, LoadWay::kScannedIndexed);
   ASSERT_TRUE(LoadEntries(Env::Default(), a, qbi, &t, &way).ok());
   EXPECT_EQ(way, LoadWay::kScannedStale);
-  EXPECT_EQ(t.Title[0], (std::vector<std::string>{"two", "three"}));
+  EXPECT_EQ(t.Title[0].ToVector(), (std::vector<std::string>{"two", "three"}));
 }
 
 TEST_F(IndexCacheTest, AnEntryTooLargeForItsSlotMeansNoIndexFile) {

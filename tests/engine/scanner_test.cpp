@@ -44,8 +44,8 @@ class ScannerTest : public ::testing::Test {
 
 TEST_F(ScannerTest, WorkedExample) {
   EntryTable t = Scan("Notes\r\n;memo:Eggs\r\nbuy 6\r\n;Milk\r\n1 l\r\n");
-  EXPECT_EQ(t.Title[0], (std::vector<std::string>{"Eggs", "Milk"}));
-  EXPECT_EQ(t.TagAll, (std::vector<std::string>{"memo", ""}));
+  EXPECT_EQ(t.Title[0].ToVector(), (std::vector<std::string>{"Eggs", "Milk"}));
+  EXPECT_EQ(t.TagAll.ToVector(), (std::vector<std::string>{"memo", ""}));
   EXPECT_EQ(t.StartByte, (std::vector<int64_t>{19, 33}));
   EXPECT_EQ(t.MesByte, (std::vector<int64_t>{7, 5}));
   EXPECT_EQ(t.GCount, (std::vector<int64_t>{2, 4}));
@@ -134,7 +134,7 @@ TEST_F(ScannerTest, HeaderLinesAcrossBlockBoundaries) {
   file += "end";
   EntryTable t = Scan(file);
   ASSERT_EQ(t.size(), 4u);
-  EXPECT_EQ(t.Title[0], (std::vector<std::string>{"across", "after", "on", "split"}));
+  EXPECT_EQ(t.Title[0].ToVector(), (std::vector<std::string>{"across", "after", "on", "split"}));
   for (size_t i = 0; i < t.size(); ++i) {
     int64_t header_start = t.StartByte[i] - static_cast<int64_t>(t.Title[0][i].size() + 7);
     EXPECT_EQ(file.substr(header_start, 5), ";tag:") << i;

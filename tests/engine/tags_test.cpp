@@ -27,7 +27,7 @@ TEST(Tags, ListHoldsDistinctTagsInOrderOfFirstOccurrence) {
 TEST(Tags, FilterAndReturnToAllTitles) {
   EntryTable t = TableWithTags({"memo", "", "Memo", "memo"});
   EXPECT_EQ(FilterByTag(t, 1), 1);  // memo
-  EXPECT_EQ(t.Title[1], (std::vector<std::string>{"title 0", "title 3"}));
+  EXPECT_EQ(t.Title[1].ToVector(), (std::vector<std::string>{"title 0", "title 3"}));
   EXPECT_EQ(t.NormalNo, (std::vector<int64_t>{0, 3}));
   EXPECT_EQ(FilterByTag(t, 2), 1);  // Memo: its own entries only
   EXPECT_EQ(t.NormalNo, (std::vector<int64_t>{2}));

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Installs what is missing, builds Quillbox, and opens it on the bundled
+# samples.
+set -eu
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+cmake --preset release >/dev/null
+cmake --build --preset release
+BIN=build/release/bin
+
+echo "The text files of samples/, by title:"
+"$BIN/qbtool" list samples
+first=$("$BIN/qbtool" list samples | head -n1 | cut -f2)
+echo
+echo "The entries of $first (line, start byte, length, tag, title):"
+"$BIN/qbtool" entries "samples/$first"
+echo
+echo "The tags of $first:"
+"$BIN/qbtool" tags "samples/$first"
+echo
+echo "The body of its first entry:"
+"$BIN/qbtool" show "samples/$first" 0
