@@ -63,8 +63,7 @@ std::optional<int64_t> ParseGeneralDate(std::string_view text) {
   size_t pos = 0;
   int y, mo, d, h = 0, mi = 0, s = 0;
   if (!ReadNumber(text, &pos, 4, &y) || pos != 4 || !Expect(text, &pos, '/') ||
-      !ReadNumber(text, &pos, 2, &mo) || !Expect(text, &pos, '/') ||
-      !ReadNumber(text, &pos, 2, &d))
+      !ReadNumber(text, &pos, 2, &mo) || !Expect(text, &pos, '/') || !ReadNumber(text, &pos, 2, &d))
     return std::nullopt;
   if (pos < text.size()) {
     if (!Expect(text, &pos, ' ') || !ReadNumber(text, &pos, 2, &h) || !Expect(text, &pos, ':') ||
@@ -72,8 +71,7 @@ std::optional<int64_t> ParseGeneralDate(std::string_view text) {
         !ReadNumber(text, &pos, 2, &s) || pos != text.size())
       return std::nullopt;
   }
-  if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(y, mo) || h > 23 || mi > 59 ||
-      s > 59)
+  if (y < 1 || mo < 1 || mo > 12 || d < 1 || d > DaysInMonth(y, mo) || h > 23 || mi > 59 || s > 59)
     return std::nullopt;
   return y * 10000000000LL + mo * 100000000LL + d * 1000000LL + h * 10000LL + mi * 100LL + s;
 }

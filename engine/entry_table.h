@@ -37,8 +37,8 @@ struct EntryTable {
   std::array<StringList, 2> Title;
   std::vector<int64_t> StartByte;  // offset of entry i's body, from 0
   std::vector<int64_t> MesByte;    // length of entry i's body in bytes
-  StringList TagAll;                // tag of entry i; "" when it has none
-  std::vector<int64_t> GCount;      // line number of entry i's header, from 1
+  StringList TagAll;               // tag of entry i; "" when it has none
+  std::vector<int64_t> GCount;     // line number of entry i's header, from 1
   // Row j of `Title`[1] is entry `NormalNo`[j].
   std::vector<int64_t> NormalNo;
   // Row 0 is kAllTitle while a file is loaded; then each distinct non-empty

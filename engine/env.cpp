@@ -136,7 +136,8 @@ Status Env::ReadAt(const std::string& path, int64_t offset, size_t n, std::strin
   out->resize(n);
   size_t done = 0;
   while (done < n) {
-    ssize_t r = ::pread(fd.get(), out->data() + done, n - done, offset + static_cast<int64_t>(done));
+    ssize_t r =
+        ::pread(fd.get(), out->data() + done, n - done, offset + static_cast<int64_t>(done));
     if (r < 0) {
       if (errno == EINTR) continue;
       out->clear();

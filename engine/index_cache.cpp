@@ -135,8 +135,7 @@ Status DecodeIndex(std::string_view data, int64_t file_size, EntryTable* table) 
       return fail("an index field runs past its slot");
     }
     int64_t start, length, line;
-    if (!ParseDecimal(r[1], &start) || !ParseDecimal(r[2], &length) ||
-        !ParseDecimal(r[4], &line)) {
+    if (!ParseDecimal(r[1], &start) || !ParseDecimal(r[2], &length) || !ParseDecimal(r[4], &line)) {
       return fail("an index record holds a number that is not plain decimal");
     }
     if (start < previous_end || length > file_size - start || line <= previous_line) {
@@ -157,8 +156,7 @@ Status DecodeIndex(std::string_view data, int64_t file_size, EntryTable* table) 
   return Status::Ok();
 }
 
-Status WriteIndex(Env* env, const std::string& index_file, const EntryTable& table,
-                  int64_t mtime) {
+Status WriteIndex(Env* env, const std::string& index_file, const EntryTable& table, int64_t mtime) {
   std::string data;
   Status s = EncodeIndex(table, mtime, &data);
   if (s.code() == Status::Code::kTooLarge) {
@@ -170,8 +168,7 @@ Status WriteIndex(Env* env, const std::string& index_file, const EntryTable& tab
   return env->WriteFileAtomic(index_file, data);
 }
 
-Status ReadIndex(Env* env, const std::string& index_file, const FileInfo& text,
-                 EntryTable* table) {
+Status ReadIndex(Env* env, const std::string& index_file, const FileInfo& text, EntryTable* table) {
   FileInfo info;
   Status s = env->Stat(index_file, &info);
   if (!s.ok()) return s;
@@ -237,8 +234,8 @@ Status LoadEntries(Env* env, const std::string& text_file, const std::string& in
     // The time is taken again after the scan: a file saved while it was
     // being read must not get an index that names its new time.
     FileInfo after;
-    if (env->Stat(text_file, &after).ok() && after.mtime == text.mtime &&
-        after.size == text.size && WriteIndex(env, index_file, *table, text.mtime).ok()) {
+    if (env->Stat(text_file, &after).ok() && after.mtime == text.mtime && after.size == text.size &&
+        WriteIndex(env, index_file, *table, text.mtime).ok()) {
       *way = LoadWay::kScannedIndexed;
     }
   }

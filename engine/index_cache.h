@@ -66,21 +66,19 @@ Status DecodeIndex(std::string_view data, int64_t file_size, EntryTable* table);
 // `WriteIndex`: writes the index of |table| to |index_file| atomically. On
 // kTooLarge no index file is left behind at |index_file| (an old one is
 // removed), so the text file is scanned at each selection.
-Status WriteIndex(Env* env, const std::string& index_file, const EntryTable& table,
-                  int64_t mtime);
+Status WriteIndex(Env* env, const std::string& index_file, const EntryTable& table, int64_t mtime);
 
 // `ReadIndex`: reads |index_file| into |table| (already reset for loading),
 // checking its header against |text| (the text file's size and time).
 // kCorrupt for an index that does not fit: the caller removes it.
-Status ReadIndex(Env* env, const std::string& index_file, const FileInfo& text,
-                 EntryTable* table);
+Status ReadIndex(Env* env, const std::string& index_file, const FileInfo& text, EntryTable* table);
 
 // How a file's entries came to be loaded.
 enum class LoadWay {
-  kReadIndex,        // "read index"
-  kScannedIndexed,   // "scanned, index written"
-  kScannedStale,     // "scanned, stale index removed"
-  kScanned,          // "scanned": no index file could be written
+  kReadIndex,       // "read index"
+  kScannedIndexed,  // "scanned, index written"
+  kScannedStale,    // "scanned, stale index removed"
+  kScanned,         // "scanned": no index file could be written
 };
 const char* LoadWayText(LoadWay way);
 

@@ -51,8 +51,7 @@ Status ListTextFiles(Env* env, const std::string& dir, std::vector<ListedFile>* 
     if (!e.is_regular || !IsTextFileName(e.name)) continue;
     Keyed k;
     bool truncated = false;
-    if (env->ReadFirstLine(JoinPath(dir, e.name), kMaxTitleBytes, &k.file.title, &truncated)
-            .ok()) {
+    if (env->ReadFirstLine(JoinPath(dir, e.name), kMaxTitleBytes, &k.file.title, &truncated).ok()) {
       if (!truncated && !k.file.title.empty() && k.file.title.back() == '\r') {
         k.file.title.pop_back();
       }
@@ -63,9 +62,8 @@ Status ListTextFiles(Env* env, const std::string& dir, std::vector<ListedFile>* 
     k.key = k.file.title + "_" + k.file.name;
     keyed.push_back(std::move(k));
   }
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
-    return CompareListingKeys(x.key, y.key) < 0;
-  });
+  std::sort(keyed.begin(), keyed.end(),
+            [](const Keyed& x, const Keyed& y) { return CompareListingKeys(x.key, y.key) < 0; });
   files->reserve(keyed.size());
   for (Keyed& k : keyed) files->push_back(std::move(k.file));
   return Status::Ok();

@@ -113,9 +113,9 @@ Status ScanTextFile(Env* env, const std::string& path, EntryTable* table) {
   // (or the start of the file) comes right before it; the line feeds in
   // between are only counted. Bodies are thus passed over at the speed of
   // memchr and a vector count.
-  int64_t offset = 0;     // file offset of block[0]
-  int64_t lines = 0;      // line feeds seen so far
-  char prev_byte = '\n';  // the byte before block[0]; the file start acts as a line feed
+  int64_t offset = 0;      // file offset of block[0]
+  int64_t lines = 0;       // line feeds seen so far
+  char prev_byte = '\n';   // the byte before block[0]; the file start acts as a line feed
   bool in_header = false;  // a header line runs on past the end of the last block
   int64_t header_start = 0;
   int64_t header_line = 0;

@@ -53,7 +53,7 @@ class Status {
 template <typename T>
 class StatusOr {
  public:
-  StatusOr(T value) : value_(std::move(value)) {}          // NOLINT: implicit by design
+  StatusOr(T value) : value_(std::move(value)) {}         // NOLINT: implicit by design
   StatusOr(Status status) : value_(std::move(status)) {}  // NOLINT: implicit by design
 
   bool ok() const { return std::holds_alternative<T>(value_); }

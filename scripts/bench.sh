@@ -29,25 +29,25 @@ mean() { awk -F, -v row="$2" 'NR == row + 2 { printf "%.3f", $2 * 1000 }' "$1"; 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 J=$DATA/times.csv
-hyperfine -N --warmup 2 --runs 10 --export-csv "$J" \
+hyperfine -N --output=pipe --warmup 2 --runs 10 --export-csv "$J" \
   "$QB entries --scan $DATA/big.QBS" \
   "grep -a -bn ^; $DATA/big.QBS" \
   "wc -l $DATA/big.QBS" >/dev/null
 scan=$(mean "$J" 0); grep=$(mean "$J" 1); wc=$(mean "$J" 2)
 
 $QB entries --index-dir "$IDX" "$DATA/big.QBS" >/dev/null
-hyperfine -N --warmup 2 --runs 20 --export-csv "$J" \
+hyperfine -N --output=pipe --warmup 2 --runs 20 --export-csv "$J" \
   "$QB entries --index-dir $IDX $DATA/big.QBS" >/dev/null
 indexed=$(mean "$J" 0)
 
-hyperfine --warmup 1 --runs 10 --export-csv "$J" \
+hyperfine --output=pipe --warmup 1 --runs 10 --export-csv "$J" \
   "$QB list $DATA/many" \
   "head -qn1 $DATA/many/*.QBS" >/dev/null
 list=$(mean "$J" 0); head=$(mean "$J" 1)
 
 $QB entries --index-dir "$IDX" "$DATA/sparse2g.QBS" >/dev/null
 $QB entries --index-dir "$IDX" "$DATA/sparse2m.QBS" >/dev/null
-hyperfine -N --warmup 3 --runs 30 --export-csv "$J" \
+hyperfine -N --output=pipe --warmup 3 --runs 30 --export-csv "$J" \
   "$QB show --index-dir $IDX $DATA/sparse2g.QBS 100" \
   "$QB show --index-dir $IDX $DATA/sparse2m.QBS 100" >/dev/null
 show2g=$(mean "$J" 0); show2m=$(mean "$J" 1)

@@ -37,7 +37,7 @@ const char* const kSentences[] = {
     "旅先で買った八ッ橋が思いのほかおいしかったので、また買いに行きたい。",
 };
 const char* const kTags[] = {"仕事", "料理", "旅行", "読書", "メモ", "ｶﾞｼﾞｪｯﾄ", "日記", ""};
-const char* const kTitles[] = {"会議メモ", "買い物リスト", "肉じゃが", "京都・清水寺",
+const char* const kTitles[] = {"会議メモ",     "買い物リスト", "肉じゃが",   "京都・清水寺",
                                "読みかけの本", "ﾊﾞｯｸｱｯﾌﾟ手順", "週末の予定", "覚え書き"};
 
 class TextMaker {
@@ -55,7 +55,8 @@ class TextMaker {
     if (!tag.empty()) out += tag + ":";
     out += titles_[Pick(titles_.size())] + " " + std::to_string(number) + "\r\n";
     for (size_t lines = 3 + Pick(38); lines > 0; --lines) {
-      for (size_t parts = 1 + Pick(2); parts > 0; --parts) out += sentences_[Pick(sentences_.size())];
+      for (size_t parts = 1 + Pick(2); parts > 0; --parts)
+        out += sentences_[Pick(sentences_.size())];
       out += "\r\n";
     }
   }

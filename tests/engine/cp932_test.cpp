@@ -46,11 +46,11 @@ TEST(Cp932, LeftBytes) {
     int64_t count;
     std::string expected;
   } cases[] = {
-      {"日本語", -1, "日本語"},      // negative: unchanged
-      {"日本語", 0, ""},            // zero: empty
-      {"日本語", 4, "日本"},         // whole characters
-      {"日本語", 100, "日本語"},     // shorter than count: unchanged
-      {"aｶb", 2, "aｶ"},             // half-width katakana is one byte
+      {"日本語", -1, "日本語"},       // negative: unchanged
+      {"日本語", 0, ""},              // zero: empty
+      {"日本語", 4, "日本"},          // whole characters
+      {"日本語", 100, "日本語"},      // shorter than count: unchanged
+      {"aｶb", 2, "aｶ"},               // half-width katakana is one byte
       {"日本", 3, "日\xEF\xBF\xBD"},  // cut inside a character: lead byte alone
   };
   for (const Case& c : cases) {

@@ -50,17 +50,18 @@ TEST(IndexFormat, FileNames) {
 TEST(IndexFormat, EntryRecordBytes) {
   std::string slot;
   ASSERT_TRUE(AppendIndexSlot({"Eggs", "19", "7", "memo", "2"}, &slot).ok());
-  const std::string expected("\x04\x00"
-                             "Eggs"
-                             "\x02\x00"
-                             "19"
-                             "\x01\x00"
-                             "7"
-                             "\x04\x00"
-                             "memo"
-                             "\x01\x00"
-                             "2",
-                             22);
+  const std::string expected(
+      "\x04\x00"
+      "Eggs"
+      "\x02\x00"
+      "19"
+      "\x01\x00"
+      "7"
+      "\x04\x00"
+      "memo"
+      "\x01\x00"
+      "2",
+      22);
   ASSERT_EQ(slot.size(), 128u);
   EXPECT_EQ(slot.substr(0, 22), expected);
   EXPECT_EQ(slot.substr(22), std::string(106, '\0'));

@@ -58,7 +58,7 @@ TEST_F(ScannerTest, HeaderLineRules) {
     const char* tag;
     const char* title;
   } cases[] = {
-      {";", "", ""},          {";:", "", ""},         {";:abc", "", "abc"},
+      {";", "", ""},          {";:", "", ""},           {";:abc", "", "abc"},
       {";a:b:c", "a", "b:c"}, {"; a : b", " a ", " b"}, {";plain", "", "plain"},
   };
   for (const Case& c : cases) {
@@ -73,15 +73,15 @@ TEST_F(ScannerTest, HeaderLineRules) {
 }
 
 TEST_F(ScannerTest, DoubleByteTextCountsBytesNotCharacters) {
-  std::string file = Sjis("題名\n;和食:肉じゃが\n材料\n；全角は見出しでない\n;洋食:カレー\nｶﾚｰ粉\n");
+  std::string file =
+      Sjis("題名\n;和食:肉じゃが\n材料\n；全角は見出しでない\n;洋食:カレー\nｶﾚｰ粉\n");
   EntryTable t = Scan(file);
   ASSERT_EQ(t.size(), 2u);
   EXPECT_EQ(DecodeCp932(t.TagAll[0]), "和食");
   EXPECT_EQ(DecodeCp932(t.Title[0][0]), "肉じゃが");
   EXPECT_EQ(t.StartByte[0], 6 + 16);  // "題名" CR LF, ";和食:肉じゃが" CR LF
   EXPECT_EQ(t.GCount, (std::vector<int64_t>{2, 5}));
-  ExpectBodies(t, file,
-               {Sjis("材料\n；全角は見出しでない\n"), Sjis("ｶﾚｰ粉\n")});
+  ExpectBodies(t, file, {Sjis("材料\n；全角は見出しでない\n"), Sjis("ｶﾚｰ粉\n")});
 }
 
 TEST_F(ScannerTest, EdgesOfTheFile) {

@@ -32,9 +32,7 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-std::string TempDir::Path(std::string_view name) const {
-  return path_ + "/" + std::string(name);
-}
+std::string TempDir::Path(std::string_view name) const { return path_ + "/" + std::string(name); }
 
 void WriteFile(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -212,8 +212,7 @@ int Show(const Options& o, std::FILE* out, std::FILE* err) {
   if (!s.ok()) return Fail(err, s);
   if (n >= static_cast<int64_t>(base.entries().size())) {
     return Fail(err, Status::InvalidArgument(o.args[0] + ": no entry " + o.args[1] + " (it has " +
-                                             std::to_string(base.entries().size()) +
-                                             " entries)"));
+                                             std::to_string(base.entries().size()) + " entries)"));
   }
   s = base.SelectTitle(0, n);
   if (!s.ok()) return Fail(err, s);
