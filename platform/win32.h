@@ -64,4 +64,18 @@ LONG RegDeleteValueA(HKEY key, LPCSTR value_name);
 LONG RegDeleteKeyA(HKEY key, LPCSTR sub_key);
 LONG RegCloseKey(HKEY key);
 
+// kernel32: the Windows directory and INI files (platform/kernel32/kernel32.h
+// states the contract). Texts are NUL-terminated code page 932 bytes.
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+UINT GetWindowsDirectoryA(LPSTR buffer, UINT size);
+DWORD GetPrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR default_value, LPSTR out, DWORD size,
+                               LPCSTR file);
+BOOL WritePrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR value, LPCSTR file);
+
 }  // extern "C"

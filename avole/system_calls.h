@@ -1,0 +1,40 @@
+// The external function table: the system functions AVOLE's methods call,
+// each named by library and export name and bound on its first use. The
+// library named in the table is loaded through the LoadLibraryA stand-in
+// (which maps "advapi32", "advapi32.dll", "kernel32" and "user32" to our
+// stand-in libraries), the function is looked up by its exact name, and its
+// address is kept in the slot, so every later call goes straight to it.
+//
+// A slot whose library or function cannot be bound gives null; a method then
+// fails with kBindFailure, which its client sees as the call's error.
+#pragma once
+
+#include "platform/com/base.h"
+#include "platform/com/loader.h"
+#include "platform/win32.h"
+
+namespace avole {
+
+// HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND)
+inline constexpr HRESULT kBindFailure = static_cast<HRESULT>(0x8007007F);
+
+using GetWindowsDirectoryAFn = UINT(LPSTR, UINT);
+
+extern qb::BoundFunction<decltype(RegOpenKeyA)> g_RegOpenKeyA;
+extern qb::BoundFunction<decltype(RegCreateKeyA)> g_RegCreateKeyA;
+extern qb::BoundFunction<decltype(RegQueryValueExA)> g_RegQueryValueExA;
+extern qb::BoundFunction<decltype(RegSetValueExA)> g_RegSetValueExA;
+extern qb::BoundFunction<decltype(RegDeleteValueA)> g_RegDeleteValueA;
+extern qb::BoundFunction<decltype(RegDeleteKeyA)> g_RegDeleteKeyA;
+extern qb::BoundFunction<decltype(RegCloseKey)> g_RegCloseKey;
+extern qb::BoundFunction<GetWindowsDirectoryAFn> g_GetWindowsDirectoryA;
+
+// The library's start-up: runs once per process, before the first class
+// object is handed out. Fills `WindowsDirectory` from GetWindowsDirectoryA
+// with a 256-byte buffer ("" when that fails or cannot be bound).
+void StartUp();
+
+// The library-wide `WindowsDirectory`, as start-up left it.
+const char16_t* WindowsDirectory();
+
+}  // namespace avole

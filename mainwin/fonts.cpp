@@ -1,0 +1,22 @@
+#include "mainwin/fonts.h"
+
+#include <QStringList>
+
+namespace qb {
+
+void InstallFontSubstitutes() {
+  const QString face = QString::fromUtf8(kGothicFace);
+  if (!QFont::substitutes(face).isEmpty()) return;
+  QFont::insertSubstitutions(face, {QStringLiteral("Noto Sans Mono CJK JP"),
+                                    QStringLiteral("IPAGothic"), QStringLiteral("IPA Gothic")});
+}
+
+QFont GothicFont(double points) {
+  QFont font(QString::fromUtf8(kGothicFace));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setWeight(QFont::Normal);
+  font.setPointSizeF(points);
+  return font;
+}
+
+}  // namespace qb
