@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "engine/env.h"
+#include "engine/reg_settings.h"
 #include "engine/settings.h"
 #include "mainwin/main_win.h"
 
@@ -36,14 +37,18 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("quillbox"));
   QApplication::setApplicationVersion(QStringLiteral(QB_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("quillbox"));
-  const qb::CommandLine line = qb::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  const qb::CommandLine line =
+      qb::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (line.action == qb::CommandLine::Action::kUsageError) {
     std::fprintf(stderr, "quillbox: %s\nTry 'quillbox --help'.\n", line.error.c_str());
     return 2;
   }
 
-  std::unique_ptr<qb::SettingsStore> store;
-  // SETTINGS STORE (lead): store = qb::OpenRegSettingsStore(&why_not);  -- AVOLE's Reg class
+  // The settings go through AVOLE's Reg class; without it Quillbox works on
+  // with the defaults and keeps nothing, and says so once.
+  std::string why_not;
+  std::unique_ptr<qb::SettingsStore> store = qb::OpenRegSettingsStore(&why_not);
+  if (!store) std::fprintf(stderr, "quillbox: settings will not be kept: %s\n", why_not.c_str());
   qb::MainWin window(store.get());
   window.StartUp(qb::ProgramDirectory(), line.argument);
   window.show();

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <type_traits>
 
 namespace qb {
 namespace {
@@ -17,7 +18,10 @@ bool IsAscii(std::string_view s) {
   return true;
 }
 
-// One iconv descriptor per direction and thread, opened on first use.
+// One iconv descriptor per direction and thread, opened on first use and
+// never closed. Thread-local objects must not have destructors here: glibc
+// would then keep a shared library that links this code (such as a server
+// library loaded at run time) in memory until the thread ends.
 class Converter {
  public:
   Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -25,7 +29,6 @@ class Converter {
       throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
     }
   }
-  ~Converter() { iconv_close(cd_); }
   Converter(const Converter&) = delete;
   Converter& operator=(const Converter&) = delete;
 
@@ -57,13 +60,13 @@ class Converter {
 };
 
 Converter& Decoder() {
-  thread_local Converter decoder("UTF-8", "CP932");
-  return decoder;
+  thread_local Converter* decoder = new Converter("UTF-8", "CP932");
+  return *decoder;
 }
 
 Converter& Encoder() {
-  thread_local Converter encoder("CP932", "UTF-8");
-  return encoder;
+  thread_local Converter* encoder = new Converter("CP932", "UTF-8");
+  return *encoder;
 }
 
 // The number of bytes of the UTF-8 sequence that starts with |lead|.
@@ -168,7 +171,9 @@ class DecodeTable {
 };
 
 // One table per thread, like the iconv descriptors: no locking on the way.
+// The table is trivially destructible, so it pins nothing (see Converter).
 DecodeTable& Table() {
+  static_assert(std::is_trivially_destructible_v<DecodeTable>);
   thread_local DecodeTable table;
   return table;
 }

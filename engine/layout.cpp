@@ -44,8 +44,7 @@ Layout ComputeLayout(TwipSize window, int32_t main_panel_left, int32_t bar_top) 
   l.dir_panel = {0, kPaneTop, kDirPanelWidth, pane_height};
   l.drive = {0, pane_height - kDirHeight - kDriveHeight, kDirPanelWidth, kDriveHeight};
   l.dir = {0, l.drive.bottom() + kDriveDirGap, kDirPanelWidth, kDirHeight};
-  l.file_list = {0, 0, kDirPanelWidth,
-                 pane_height - (kDriveHeight + kDirHeight) - kGapAboveDrive};
+  l.file_list = {0, 0, kDirPanelWidth, pane_height - (kDriveHeight + kDirHeight) - kGapAboveDrive};
 
   l.main_panel = {main_panel_left, kPaneTop, w - main_panel_left, pane_height};
   const int32_t top = ClampBarTop(bar_top, pane_height);

@@ -140,21 +140,17 @@ void MainWin::BuildWidgets() {
 
   // The list models read the model's text base at the time they are asked,
   // so they stay right when start-up replaces it.
-  file_model_ = new TextListModel([this] { return model_.base().FileList().size(); },
-                                  [this](size_t i) -> std::string_view {
-                                    return model_.base().FileList()[i];
-                                  },
-                                  this);
+  file_model_ = new TextListModel(
+      [this] { return model_.base().FileList().size(); },
+      [this](size_t i) -> std::string_view { return model_.base().FileList()[i]; }, this);
   for (int list = 0; list < 2; ++list) {
     title_model_[list] = new TextListModel(
         [this, list] { return model_.base().entries().Title[list].size(); },
         [this, list](size_t i) { return model_.base().entries().Title[list][i]; }, this);
   }
-  tag_model_ = new TextListModel([this] { return model_.base().entries().TagList.size(); },
-                                 [this](size_t i) -> std::string_view {
-                                   return model_.base().entries().TagList[i];
-                                 },
-                                 this);
+  tag_model_ = new TextListModel(
+      [this] { return model_.base().entries().TagList.size(); },
+      [this](size_t i) -> std::string_view { return model_.base().entries().TagList[i]; }, this);
 
   dir_panel_ = new QWidget(client_);
   dir_panel_->setObjectName(QStringLiteral("DirPanel"));
@@ -193,7 +189,6 @@ void MainWin::BuildWidgets() {
 void MainWin::ConnectSignals() {
   connect(file_list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
-            fprintf(stderr, "file handler %d rendering %d\n", current.row(), rendering_);
             if (rendering_ || !current.isValid()) return;
             model_.SelectFile(current.row());
             Render();
@@ -201,7 +196,6 @@ void MainWin::ConnectSignals() {
   for (int list = 0; list < 2; ++list) {
     connect(title_[list]->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this, list](const QModelIndex& current) {
-              fprintf(stderr, "title handler %d rendering %d\n", current.row(), rendering_);
               if (rendering_ || !current.isValid()) return;
               model_.SelectTitle(list, current.row());
               Render();
@@ -352,7 +346,8 @@ void MainWin::OnClientResized() {
 void MainWin::ApplyLayout() {
   const Layout l = model_.layout();
   strip_->setGeometry(TwipsToPixels(l.caption_strip, *this));
-  for (int i = 0; i < kCaptionCount; ++i) captions_[i]->setGeometry(TwipsToPixels(l.captions[i], *this));
+  for (int i = 0; i < kCaptionCount; ++i)
+    captions_[i]->setGeometry(TwipsToPixels(l.captions[i], *this));
   dir_panel_->setGeometry(TwipsToPixels(l.dir_panel, *this));
   file_list_->setGeometry(TwipsToPixels(l.file_list, *this));
   drive_c_->setGeometry(TwipsToPixels(l.drive, *this));
@@ -415,7 +410,6 @@ void MainWin::RenderBarPointer() {
 }
 
 void MainWin::DirectoryChange() {
-  fprintf(stderr, "dirchange\n");
   model_.DirectoryChange(ToPath(dir_c_->path()));
   Render();
 }
@@ -457,8 +451,7 @@ void MainWin::OnBarDropped(const QPoint& global) {
   bar_outline_->hide();
   QWidget* control = nullptr;
   const BarTarget target = TargetAt(global, &control);
-  const int32_t y =
-      control ? PixelsToTwips(control->mapFromGlobal(global).y(), logicalDpiY()) : 0;
+  const int32_t y = control ? PixelsToTwips(control->mapFromGlobal(global).y(), logicalDpiY()) : 0;
   if (model_.BarDrop(target, y)) ApplyLayout();
   RenderBarPointer();
 }

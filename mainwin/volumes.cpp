@@ -13,9 +13,9 @@ namespace {
 // File systems that hold no user files: kernel interfaces, memory and
 // container plumbing, read-only package images.
 const std::set<std::string, std::less<>> kPseudoTypes = {
-    "autofs",  "binfmt_misc", "bpf",      "cgroup",   "cgroup2",   "configfs", "debugfs",
-    "devpts",  "devtmpfs",    "efivarfs", "fusectl",  "hugetlbfs", "mqueue",   "nsfs",
-    "overlay", "proc",        "pstore",   "ramfs",    "rpc_pipefs", "securityfs", "squashfs",
+    "autofs",  "binfmt_misc", "bpf",      "cgroup",          "cgroup2",    "configfs",   "debugfs",
+    "devpts",  "devtmpfs",    "efivarfs", "fusectl",         "hugetlbfs",  "mqueue",     "nsfs",
+    "overlay", "proc",        "pstore",   "ramfs",           "rpc_pipefs", "securityfs", "squashfs",
     "sysfs",   "tmpfs",       "tracefs",  "fuse.gvfsd-fuse", "fuse.portal"};
 
 bool IsUnder(std::string_view path, std::string_view dir) {
@@ -37,9 +37,10 @@ bool IsSystemDirectory(std::string_view path) {
 std::string Unescape(std::string_view s) {
   std::string out;
   for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' && s[i + 2] >= '0' && s[i + 2] <= '7' &&
-        s[i + 3] >= '0' && s[i + 3] <= '7') {
-      out.push_back(static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0')));
+    if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '3' && s[i + 2] >= '0' &&
+        s[i + 2] <= '7' && s[i + 3] >= '0' && s[i + 3] <= '7') {
+      out.push_back(
+          static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0')));
       i += 3;
     } else {
       out.push_back(s[i]);

@@ -78,4 +78,27 @@ DWORD GetPrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR default_value, LPS
                                LPCSTR file);
 BOOL WritePrivateProfileStringA(LPCSTR app, LPCSTR key, LPCSTR value, LPCSTR file);
 
+// user32: windows and the screen, on the process's Qt application
+// (platform/user32/user32.h states the contract). A window handle is the
+// window's Qt winId(); automation carries it as a 32-bit "long", which the
+// callee sign-extends (handles of X11 and of the offscreen platform fit into
+// 32 bits).
+typedef intptr_t HWND;
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT;
+typedef RECT* LPRECT;
+
+#define GWL_HWNDPARENT (-8)
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+
+BOOL GetWindowRect(HWND window, LPRECT rect);
+WORD SetWindowWord(HWND window, int index, WORD new_word);
+int GetSystemMetrics(int index);
+UINT GetDpiForSystem(void);
+
 }  // extern "C"

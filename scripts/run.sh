@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs what is missing, builds Quillbox, and opens it on the bundled
-# samples.
+# samples. Without a display it shows the samples through qbtool instead.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -8,6 +8,13 @@ cmake --preset release >/dev/null
 cmake --build --preset release
 BIN=build/release/bin
 
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$BIN/quillbox" "$PWD/samples"
+fi
+
+echo "There is no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so the"
+echo "window cannot open. Here are the samples through qbtool instead."
+echo
 echo "The text files of samples/, by title:"
 "$BIN/qbtool" list samples
 first=$("$BIN/qbtool" list samples | head -n1 | cut -f2)

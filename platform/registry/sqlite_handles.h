@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,7 +24,10 @@ class Connection {
     Close();
     int rc =
         sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_busy_timeout(db_, busy_timeout_ms);
+    if (rc == SQLITE_OK) {
+      busy_timeout_ms_ = busy_timeout_ms;
+      rc = sqlite3_busy_handler(db_, &Connection::OnBusy, this);
+    }
     return rc;
   }
   void Close() {
@@ -33,7 +37,23 @@ class Connection {
   sqlite3* get() const { return db_; }
 
  private:
+  // Waits for another process's lock by polling every millisecond until the
+  // timeout. SQLite's own busy timeout backs off to 100 ms sleeps, during
+  // which a process that writes in a loop takes the lock again and again;
+  // the waiter then starves past its timeout although the store is never
+  // held for long.
+  static int OnBusy(void* self, int attempt) {
+    auto* c = static_cast<Connection*>(self);
+    if (attempt == 0) c->busy_since_ = std::chrono::steady_clock::now();
+    auto waited = std::chrono::steady_clock::now() - c->busy_since_;
+    if (waited >= std::chrono::milliseconds(c->busy_timeout_ms_)) return 0;
+    sqlite3_sleep(1);
+    return 1;
+  }
+
   sqlite3* db_ = nullptr;
+  int busy_timeout_ms_ = 0;
+  std::chrono::steady_clock::time_point busy_since_;
 };
 
 class Statement {

@@ -100,7 +100,8 @@ TEST(QuillboxProgramTest, HelpVersionAndUsageErrors) {
   Outcome help = Quillbox({"-h"}, {});
   EXPECT_EQ(help.status, 0);
   EXPECT_EQ(help.out, UsageText());
-  Outcome bad = Quillbox({"--frobnicate"}, {"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"});
+  Outcome bad =
+      Quillbox({"--frobnicate"}, {"QT_QPA_PLATFORM=offscreen", "ASAN_OPTIONS=detect_leaks=0"});
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("unknown option --frobnicate"), std::string::npos) << bad.err;
 }

@@ -74,8 +74,8 @@ TEST(LayoutTest, SplitterIsHeldWhereNoHeightIsNegative) {
   struct Case {
     int32_t asked;
     int32_t laid_out;
-  } cases[] = {{1500, 1500}, {30, 30}, {29, 30}, {0, 30}, {-5000, 30}, {5405, 5405}, {5406, 5405},
-               {100000, 5405}};
+  } cases[] = {{1500, 1500}, {30, 30},     {29, 30},     {0, 30},
+               {-5000, 30},  {5405, 5405}, {5406, 5405}, {100000, 5405}};
   for (const Case& c : cases) {
     EXPECT_EQ(ClampBarTop(c.asked, pane), c.laid_out) << c.asked;
     Layout l = ComputeLayout({7695, 6585}, kMainPanelLeft, c.asked);

@@ -119,7 +119,8 @@ TEST_F(WindowModelListingTest, DirectoryChangeYieldsOnceBetweenListingAndFilling
   size_t shown_during_events = 99;
   during_events_ = [&] { shown_during_events = model.base().FileList().size(); };
   ASSERT_TRUE(model.DirectoryChange(dir_.path()).ok());
-  EXPECT_EQ(calls_, (std::vector<std::string>{"pointer 11", "lists changed", "events", "pointer 0"}));
+  EXPECT_EQ(calls_,
+            (std::vector<std::string>{"pointer 11", "lists changed", "events", "pointer 0"}));
   EXPECT_EQ(shown_during_events, 0u);
   const TextBase& base = model.base();
   EXPECT_EQ(base.CurrentDir(), dir_.path());

@@ -134,12 +134,12 @@ TEST_F(MainWinTest, LayoutInPixelsFillsTheClientArea) {
     const char* name;
     QRect rect;
   } cases[] = {
-      {"ContF1", {86, 0, 85, 15}},     {"ContF5", {428, 0, 85, 15}},
-      {"DirPanel", {0, 24, 161, 369}}, {"FileList", {0, 0, 161, 235}},
-      {"DriveC", {0, 242, 161, 23}},   {"DirC", {0, 265, 161, 104}},
+      {"ContF1", {86, 0, 85, 15}},        {"ContF5", {428, 0, 85, 15}},
+      {"DirPanel", {0, 24, 161, 369}},    {"FileList", {0, 0, 161, 235}},
+      {"DriveC", {0, 242, 161, 23}},      {"DirC", {0, 265, 161, 104}},
       {"MainPanel", {168, 24, 345, 369}}, {"Title0", {0, 0, 248, 134}},
-      {"Title1", {0, 0, 248, 134}},    {"TagList", {248, 0, 89, 134}},
-      {"CBar", {-513, 136, 1539, 7}},  {"Mes", {0, 145, 337, 224}},
+      {"Title1", {0, 0, 248, 134}},       {"TagList", {248, 0, 89, 134}},
+      {"CBar", {-513, 136, 1539, 7}},     {"Mes", {0, 145, 337, 224}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Find<QWidget>(*win, c.name)->geometry(), c.rect) << c.name;
@@ -158,8 +158,7 @@ TEST_F(MainWinTest, LayoutInPixelsFillsTheClientArea) {
   win->resize(900, 700);
   QApplication::processEvents();
   EXPECT_EQ(win->model().window_size(), (TwipSize{900 * 15 + 120, 700 * 15 + 690}));
-  EXPECT_EQ(Find<QWidget>(*win, "Mes")->geometry(),
-            TwipsToPixels(win->model().layout().mes, *win));
+  EXPECT_EQ(Find<QWidget>(*win, "Mes")->geometry(), TwipsToPixels(win->model().layout().mes, *win));
   EXPECT_EQ(Find<QWidget>(*win, "Mes")->geometry().bottom() + 1, client->height() - 24);
   // Smaller than the minimum: the window does not go below it.
   win->resize(100, 100);
@@ -277,8 +276,8 @@ TEST_F(MainWinTest, ArgumentThatNamesNothingLeavesEverythingEmpty) {
     EXPECT_EQ(Find<QPlainTextEdit>(*win, "Mes")->toPlainText(), QString());
     // Nothing: the lists stay on the current directory. A plain file: they
     // show the directory that holds it.
-    const std::string shown = argument == notes_.Path("A.QBS") ? notes_.path()
-                                                                : QDir::currentPath().toStdString();
+    const std::string shown =
+        argument == notes_.Path("A.QBS") ? notes_.path() : QDir::currentPath().toStdString();
     EXPECT_EQ(Find<DirList>(*win, "DirC")->path().toStdString(), shown);
   }
 }
@@ -292,7 +291,8 @@ TEST_F(MainWinTest, DirectoryListOpensOnEnterOrDoubleClickOnly) {
   QStringList rows = Rows(dirs);
   ASSERT_GE(rows.size(), 3);
   EXPECT_EQ(rows.first(), QStringLiteral("/"));
-  EXPECT_EQ(rows.mid(rows.size() - 2), (QStringList{QStringLiteral("Older"), QStringLiteral("sub")}));
+  EXPECT_EQ(rows.mid(rows.size() - 2),
+            (QStringList{QStringLiteral("Older"), QStringLiteral("sub")}));
   EXPECT_EQ(dirs->HighlightedPath(), QString::fromStdString(notes_.path()));
 
   dirs->setFocus();
@@ -362,14 +362,16 @@ TEST_F(MainWinTest, ChoosingTitlesAndTagsShowsBodiesAndFilters) {
         v->model(), QAbstractItemModelTester::FailureReportingMode::Warning));
   }
 
-  QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(files->model()->index(1, 0)).center());
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                    files->visualRect(files->model()->index(1, 0)).center());
   EXPECT_EQ(win->model().base().CurrentFile(), notes_.Path("B.QBS"));
   EXPECT_EQ(Rows(title0), (QStringList{QStringLiteral("会議"), QStringLiteral("買い物"),
                                        QStringLiteral("日報")}));
   EXPECT_EQ(Rows(tags), (QStringList{QStringLiteral("ALL Title"), QStringLiteral("仕事")}));
   EXPECT_EQ(mes->toPlainText(), QString());
 
-  QTest::mouseClick(title0->viewport(), Qt::LeftButton, {}, title0->visualRect(title0->model()->index(1, 0)).center());
+  QTest::mouseClick(title0->viewport(), Qt::LeftButton, {},
+                    title0->visualRect(title0->model()->index(1, 0)).center());
   EXPECT_EQ(mes->toPlainText(), QStringLiteral("牛乳\n"));
   title0->setFocus();
   QTest::keyClick(title0, Qt::Key_Down);

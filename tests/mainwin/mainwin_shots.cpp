@@ -5,7 +5,7 @@
 //     --bar T        splitter position in twips (default 2040)
 //     --hide-left    the right pane over the whole width
 //     --file N       choose file row N; --tag N chooses tag row N
-//     --title N      choose title row N of the visible title list
+//     --entry N      choose row N of the visible title list (Qt takes --title)
 //     --screen       grab the whole screen (under Xvfb) instead of the window
 #include <QApplication>
 #include <QItemSelectionModel>
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
       file = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--tag") && i + 1 < argc) {
       tag = std::atoi(argv[++i]);
-    } else if (!std::strcmp(argv[i], "--title") && i + 1 < argc) {
+    } else if (!std::strcmp(argv[i], "--entry") && i + 1 < argc) {
       title = std::atoi(argv[++i]);
     }
   }
@@ -68,7 +68,6 @@ int main(int argc, char** argv) {
   if (tag >= 0) Choose(win, "TagList", tag);
   if (title >= 0) Choose(win, win.model().base().visible_title() ? "Title1" : "Title0", title);
   if (hide_left) win.SetMainPanelLeft(0);
-  std::fprintf(stderr, "file %lld title %lld mes %zu\n", (long long)win.model().base().file_row(), (long long)win.model().base().title_row(0), win.model().base().Mes().size());
   QTest::qWait(300);
   QPixmap shot = screen ? win.screen()->grabWindow(0) : win.grab();
   if (!shot.save(QString::fromLocal8Bit(argv[1]))) return 1;

@@ -20,9 +20,9 @@ TEST(VolumesTest, ParsesMountInfo) {
 
 TEST(VolumesTest, OffersRootHomeAndMediaButNotSystemMounts) {
   std::vector<MountEntry> mounts = {
-      {"/", "overlay"},        {"/proc", "proc"},      {"/boot/efi", "vfat"},
-      {"/home", "ext4"},       {"/dev/shm", "tmpfs"},  {"/run/media/ann/DATA", "exfat"},
-      {"/mnt/tools", "tmpfs"}, {"/mnt/backup", "xfs"}, {"/snap/core/1", "squashfs"},
+      {"/", "overlay"},        {"/proc", "proc"},          {"/boot/efi", "vfat"},
+      {"/home", "ext4"},       {"/dev/shm", "tmpfs"},      {"/run/media/ann/DATA", "exfat"},
+      {"/mnt/tools", "tmpfs"}, {"/mnt/backup", "xfs"},     {"/snap/core/1", "squashfs"},
       {"/home", "ext4"},       {"/var/lib/docker", "ext4"}};
   EXPECT_EQ(BrowsableVolumes(mounts, "/home/ann/"),
             (std::vector<Volume>{{"/", ""},
@@ -41,9 +41,9 @@ TEST(VolumesTest, DriveOfAPathIsTheLongestVolumeHoldingIt) {
   struct Case {
     const char* path;
     int volume;
-  } cases[] = {{"/", 0},          {"/etc", 0},         {"/home", 2},     {"/home/bob", 2},
-               {"/home/ann", 1},  {"/home/ann/x", 1},  {"/home/annex", 2}, {"/media/a/b", 3},
-               {"/media/ab", 0},  {"relative", -1}};
+  } cases[] = {{"/", 0},         {"/etc", 0},        {"/home", 2},       {"/home/bob", 2},
+               {"/home/ann", 1}, {"/home/ann/x", 1}, {"/home/annex", 2}, {"/media/a/b", 3},
+               {"/media/ab", 0}, {"relative", -1}};
   for (const Case& c : cases) EXPECT_EQ(VolumeIndexOf(c.path, v), c.volume) << c.path;
 }
 
