@@ -188,6 +188,14 @@ std::string DecodeCp932(std::string_view bytes) {
   return out;
 }
 
+void AppendDecodedCp932(std::string_view bytes, std::string* out) {
+  if (IsAscii(bytes)) {
+    out->append(bytes);
+  } else {
+    Table().Decode(bytes, *out);
+  }
+}
+
 std::string EncodeCp932(std::string_view utf8, bool* lossless) {
   if (lossless) *lossless = true;
   if (IsAscii(utf8)) return std::string(utf8);

@@ -21,6 +21,9 @@ namespace qb {
 // Decodes code page 932 bytes to UTF-8.
 std::string DecodeCp932(std::string_view bytes);
 
+// Appends the UTF-8 decoding of |bytes| to |*out|, as DecodeCp932 does.
+void AppendDecodedCp932(std::string_view bytes, std::string* out);
+
 // Encodes UTF-8 text to code page 932. When |lossless| is given it is set to
 // false if any character had to be replaced by "?".
 std::string EncodeCp932(std::string_view utf8, bool* lossless = nullptr);

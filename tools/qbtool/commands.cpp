@@ -1,6 +1,7 @@
 #include "tools/qbtool/commands.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -60,29 +61,21 @@ class Writer {
     if (buffer_.size() > (1 << 16)) Flush();
   }
   // A field of list-like output, decoded from code page 932 and escaped.
-  void Field(std::string_view cp932) { Escaped(DecodeCp932(cp932)); }
-  void Escaped(std::string_view utf8) {
-    for (char c : utf8) {
-      switch (c) {
-        case '\t':
-          buffer_.append("\\t");
-          break;
-        case '\n':
-          buffer_.append("\\n");
-          break;
-        case '\r':
-          buffer_.append("\\r");
-          break;
-        case '\\':
-          buffer_.append("\\\\");
-          break;
-        default:
-          buffer_.push_back(c);
-      }
-    }
-    if (buffer_.size() > (1 << 16)) Flush();
+  void Field(std::string_view cp932) {
+    size_t start = buffer_.size();
+    AppendDecodedCp932(cp932, &buffer_);
+    EscapeFrom(start);
   }
-  void Number(int64_t n) { Raw(std::to_string(n)); }
+  void Escaped(std::string_view utf8) {
+    size_t start = buffer_.size();
+    buffer_.append(utf8);
+    EscapeFrom(start);
+  }
+  void Number(int64_t n) {
+    char digits[24];
+    auto r = std::to_chars(digits, digits + sizeof digits, n);
+    buffer_.append(digits, r.ptr);
+  }
   void Tab() { buffer_.push_back('\t'); }
   void EndLine() { buffer_.push_back('\n'); }
   void Flush() {
@@ -91,6 +84,38 @@ class Writer {
   }
 
  private:
+  static bool NeedsEscape(char c) { return c == '\t' || c == '\n' || c == '\r' || c == '\\'; }
+
+  // Escapes what was appended to the buffer from |start| on. UTF-8 never
+  // holds these four bytes inside a longer character, so a byte test will do.
+  void EscapeFrom(size_t start) {
+    size_t first = start;
+    while (first < buffer_.size() && !NeedsEscape(buffer_[first])) ++first;
+    if (first < buffer_.size()) {
+      std::string tail = buffer_.substr(first);
+      buffer_.resize(first);
+      for (char c : tail) {
+        switch (c) {
+          case '\t':
+            buffer_.append("\\t");
+            break;
+          case '\n':
+            buffer_.append("\\n");
+            break;
+          case '\r':
+            buffer_.append("\\r");
+            break;
+          case '\\':
+            buffer_.append("\\\\");
+            break;
+          default:
+            buffer_.push_back(c);
+        }
+      }
+    }
+    if (buffer_.size() > (1 << 16)) Flush();
+  }
+
   std::FILE* out_;
   std::string buffer_;
 };
@@ -152,31 +177,18 @@ int Entries(const Options& o, std::FILE* out, std::FILE* err) {
   Status s = Load(o, base, err);
   if (!s.ok()) return Fail(err, s);
   const EntryTable& t = base.entries();
-  // Titles and tags are decoded in one conversion each, joined by line
-  // feeds (which no header text holds), instead of one per entry.
-  std::string joined_titles, joined_tags;
-  for (size_t i = 0; i < t.size(); ++i) {
-    joined_titles.append(t.Title[0][i]).push_back('\n');
-    joined_tags.append(t.TagAll[i]).push_back('\n');
-  }
-  std::string titles = DecodeCp932(joined_titles);
-  std::string tags = DecodeCp932(joined_tags);
-  size_t ti = 0, gi = 0;
   Writer w(out);
   for (size_t i = 0; i < t.size(); ++i) {
-    size_t te = titles.find('\n', ti), ge = tags.find('\n', gi);
     w.Number(t.GCount[i]);
     w.Tab();
     w.Number(t.StartByte[i]);
     w.Tab();
     w.Number(t.MesByte[i]);
     w.Tab();
-    w.Escaped(std::string_view(tags).substr(gi, ge - gi));
+    w.Field(t.TagAll[i]);
     w.Tab();
-    w.Escaped(std::string_view(titles).substr(ti, te - ti));
+    w.Field(t.Title[0][i]);
     w.EndLine();
-    ti = te + 1;
-    gi = ge + 1;
   }
   return 0;
 }
