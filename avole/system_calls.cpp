@@ -17,6 +17,14 @@ qb::BoundFunction<decltype(RegDeleteKeyA)> g_RegDeleteKeyA{"advapi32.dll", "RegD
 qb::BoundFunction<decltype(RegCloseKey)> g_RegCloseKey{"advapi32.dll", "RegCloseKey"};
 qb::BoundFunction<GetWindowsDirectoryAFn> g_GetWindowsDirectoryA{"kernel32",
                                                                  "GetWindowsDirectoryA"};
+qb::BoundFunction<decltype(GetPrivateProfileStringA)> g_GetPrivateProfileStringA{
+    "kernel32", "GetPrivateProfileStringA"};
+qb::BoundFunction<decltype(WritePrivateProfileStringA)> g_WritePrivateProfileStringA{
+    "kernel32", "WritePrivateProfileStringA"};
+qb::BoundFunction<decltype(GetWindowRect)> g_GetWindowRect{"user32", "GetWindowRect"};
+qb::BoundFunction<decltype(SetWindowWord)> g_SetWindowWord{"user32", "SetWindowWord"};
+qb::BoundFunction<decltype(GetSystemMetrics)> g_GetSystemMetrics{"user32", "GetSystemMetrics"};
+qb::BoundFunction<decltype(GetDpiForSystem)> g_GetDpiForSystem{"user32", "GetDpiForSystem"};
 
 namespace {
 

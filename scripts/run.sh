@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 cmake --preset release >/dev/null
 cmake --build --preset release
 BIN=build/release/bin
+# Quillbox keeps its settings through AVOLE: register the library just built.
+"$BIN/regsvr" build/release/lib/libavole.so >/dev/null
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$BIN/quillbox" "$PWD/samples"

@@ -27,16 +27,16 @@
 // SetWindowWord(window, index, new_word): only the owner slot,
 //   GWL_HWNDPARENT (-8), of a top-level window is supported: the top-level
 //   window named by |new_word| becomes its owner (the transient parent of its
-//   QWindow, which the window system keeps above its owner), 0 removes the
-//   owner. Returns the previous value of the
-//   slot: the low 16 bits of the previous owner's handle, 0 when it had none.
-//   A 16-bit value names a window as on the 16-bit systems whose handles fit
-//   into a word: it names the one top-level window whose handle's low 16 bits
-//   it equals. Returns 0 and changes nothing when no top-level window or more
-//   than one matches (a name that is not unique is never guessed), for an
-//   unknown or non-top-level |window|, any other |index|, an owner equal to
-//   the window itself, and an owner that is already owned, directly or
-//   further up, by the window (ownership never forms a cycle).
+//   QWindow, which the window system keeps above its owner); 0 removes the
+//   owner. Returns the previous value of the slot: the low 16 bits of the
+//   previous owner's handle, 0 when it had none.
+//   The slot holds a word, as on the systems whose handles fit into 16 bits:
+//   |new_word| names the one top-level window whose handle's low 16 bits it
+//   equals. Returns 0 and changes nothing when no top-level window or more
+//   than one matches (an ambiguous word is never guessed), for an unknown or
+//   non-top-level |window|, any other |index|, an owner equal to the window
+//   itself, and an owner that the window already owns, directly or further
+//   up (ownership never forms a cycle).
 //
 // GetSystemMetrics(index): SM_CXSCREEN (0) and SM_CYSCREEN (1), the width and
 //   height of the primary screen in pixels; 0 for any other index.

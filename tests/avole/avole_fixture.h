@@ -29,6 +29,10 @@ class AvoleTest : public ::testing::Test {
   }
   void TearDown() override {
     if (library_ != nullptr) dlclose(library_);
+    // Unloads the library when the test left no object alive, so that the
+    // next test starts with empty binding slots and a fresh start-up, as a
+    // new process would.
+    CoFreeUnusedLibraries();
     dir_.reset();
   }
 

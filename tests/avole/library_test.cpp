@@ -2,6 +2,8 @@
 // binding of system functions on first use, and registration.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/avole/avole_fixture.h"
 
 namespace avole {
@@ -169,12 +171,21 @@ TEST_F(AvoleTest, ClassTable) {
       reinterpret_cast<HRESULT (*)(REFCLSID, REFIID, void**)>(dlsym(library_, "DllGetClassObject"));
   ASSERT_NE(get, nullptr);
   void* factory = nullptr;
-  ASSERT_EQ(get(CLSID_Reg, IID_IClassFactory, &factory), S_OK);
-  static_cast<IClassFactory*>(factory)->Release();
-  // The classes whose implementation is not in this build, and an unknown one.
-  for (const CLSID& clsid : {CLSID_Ini, CLSID_System, CLSID_ListControl, CLSID_Window, IID__Reg}) {
-    EXPECT_EQ(get(clsid, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
+  // Every class of the table can be created, by the method table's IID.
+  const std::pair<CLSID, IID> classes[] = {{CLSID_Reg, IID__Reg},
+                                           {CLSID_Ini, IID__Ini},
+                                           {CLSID_System, IID__System},
+                                           {CLSID_ListControl, IID__ListControl},
+                                           {CLSID_Window, IID__Window}};
+  for (const auto& [clsid, iid] : classes) {
+    ASSERT_EQ(get(clsid, IID_IClassFactory, &factory), S_OK);
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(static_cast<IClassFactory*>(factory)->CreateInstance(nullptr, iid, object.out_void()),
+              S_OK);
+    static_cast<IClassFactory*>(factory)->Release();
   }
+  // An identifier that names no class of the table.
+  EXPECT_EQ(get(IID__Reg, IID_IClassFactory, &factory), CLASS_E_CLASSNOTAVAILABLE);
   auto can_unload = reinterpret_cast<HRESULT (*)()>(dlsym(library_, "DllCanUnloadNow"));
   {
     auto reg = NewReg();

@@ -4,9 +4,13 @@
 set -u
 BIN=$1
 LIB=$2
-XDG_CONFIG_HOME=$(mktemp -d)
+# The configuration directory, and with it the Windows directory, has a
+# Japanese name.
+TMP=$(mktemp -d)
+trap 'rm -rf "$TMP"' EXIT
+XDG_CONFIG_HOME="$TMP/設定"
+mkdir "$XDG_CONFIG_HOME"
 export XDG_CONFIG_HOME
-trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 failures=0
 check() {  # check WHAT EXPECTED ACTUAL
   if [ "$2" != "$3" ]; then
@@ -27,6 +31,20 @@ check "Japanese text" "肉じゃが" "$("$BIN/autocall" AVOLE.Reg Saving 0x80000
   "$BIN/autocall" '{98FCF989-F5E7-11CF-9A73-444553540000}' getting 0x80000001 'Software\テスト' 名前)"
 check "DelKey" True "$("$BIN/autocall" AVOLE.Reg DelKey 0x80000001 "$KEY" Top)"
 check "DelKey again" False "$("$BIN/autocall" AVOLE.Reg DelKey 0x80000001 "$KEY" Top)"
+
+# Ini and the Windows directory.
+WINDIR="$XDG_CONFIG_HOME/quillbox/windows"
+check "WindowsPath" "$WINDIR" "$("$BIN/autocall" AVOLE.System WindowsPath)"
+check "Ini Saving" True "$("$BIN/autocall" AVOLE.Ini Saving 色 背景 青 demo.ini)"
+printf '[色]\r\n背景=青\r\n' | iconv -f UTF-8 -t CP932 | cmp -s - "$WINDIR/demo.ini"
+check "Ini file in the Windows directory, code page 932" 0 "$?"
+check "Ini Getting" 青 "$("$BIN/autocall" AVOLE.Ini Getting 色 背景 demo.ini)"
+check "Ini Getting, no such key" "" "$("$BIN/autocall" AVOLE.Ini Getting 色 前景 demo.ini)"
+"$BIN/autocall" AVOLE.Ini Saving Prompts Ask '<名前?>' "$TMP/full.ini" >/dev/null
+check "Prompts" "名前?" "$("$BIN/autocall" AVOLE.Ini Getting Prompts Ask "$TMP/full.ini")"
+check "prompts" "<名前?>" "$("$BIN/autocall" AVOLE.Ini Getting prompts Ask "$TMP/full.ini")"
+check "Ini Saving, no such directory" False \
+  "$("$BIN/autocall" AVOLE.Ini Saving A B C "$TMP/missing/x.ini")"
 
 out=$("$BIN/autocall" AVOLE.Reg Nothing 2>&1); rc=$?
 check "no such member" "1 autocall: AVOLE.Reg: no member named Nothing" "$rc $out"
