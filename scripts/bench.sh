@@ -40,6 +40,12 @@ hyperfine -N --output=pipe --warmup 2 --runs 20 --export-csv "$J" \
   "$QB entries --index-dir $IDX $DATA/big.QBS" >/dev/null
 indexed=$(mean "$J" 0)
 
+# The load alone, without the entry list's output: `tags` prints a few lines.
+hyperfine -N --output=pipe --warmup 2 --runs 20 --export-csv "$J" \
+  "$QB tags --scan $DATA/big.QBS" \
+  "$QB tags --index-dir $IDX $DATA/big.QBS" >/dev/null
+load_scan=$(mean "$J" 0); load_index=$(mean "$J" 1)
+
 hyperfine --output=pipe --warmup 1 --runs 10 --export-csv "$J" \
   "$QB list $DATA/many" \
   "head -qn1 $DATA/many/*.QBS" >/dev/null
@@ -62,10 +68,13 @@ qbtool entries --scan (200 MiB)           $(printf %8.1f "$scan")
   vs grep -a -bn '^;'                     $(printf %8.1f "$grep")   $(ratio "$scan" "$grep")x     < 1
   vs wc -l                                $(printf %8.1f "$wc")   $(ratio "$scan" "$wc")x     <= 1.5
 qbtool entries, fresh index               $(printf %8.1f "$indexed")   scan/index $(ratio "$scan" "$indexed")x   >= 20
+load only (qbtool tags): scan             $(printf %8.1f "$load_scan")
+  vs fresh index                          $(printf %8.1f "$load_index")   scan/index $(ratio "$load_scan" "$load_index")x
 qbtool list (10,000 files)                $(printf %8.1f "$list")
   vs head -qn1                            $(printf %8.1f "$head")   $(ratio "$list" "$head")x     <= 2
 qbtool show, 2 GiB file                   $(printf %8.1f "$show2g")
   vs the same on a 2 MiB file             $(printf %8.1f "$show2m")   $(ratio "$show2g" "$show2m")x     ~ 1
+index file: $(du -k "$IDX/big.QBI" | cut -f1) KiB for a $(du -k --apparent-size "$DATA/big.QBS" | cut -f1) KiB text file
 peak memory, scan: ${scan_rss} KiB; reading the index (the entry table, no scan): ${index_rss} KiB
 REPORT
 
