@@ -29,6 +29,18 @@ class KeyHandle {
   HKEY key_ = 0;
 };
 
+// Opens (or, with |open| = RegCreateKeyA, creates) the key |*Section| below
+// |*Node| into |key| and writes the section back as the system saw it.
+// Returns the write-back's failure, else S_OK with |*opened| telling whether
+// the system call succeeded.
+template <typename OpenFn>
+HRESULT OpenSection(OpenFn* open, LONG* Node, BSTR* Section, KeyHandle* key, bool* opened) {
+  AnsiText section(Section);
+  LONG rc = open(ToHkey(Node), section.c_str(), key->out());
+  *opened = rc == ERROR_SUCCESS;
+  return section.WriteBack();
+}
+
 class RegObject final : public qb::AutomationObject<_Reg> {
  public:
   RegObject() : AutomationObject(Model(), IID__Reg) {}
@@ -40,14 +52,13 @@ class RegObject final : public qb::AutomationObject<_Reg> {
     auto* query = g_RegQueryValueExA.get();
     if (!open || !query || !g_RegCloseKey.get()) return kBindFailure;
     KeyHandle key;
-    AnsiText section(Section);
-    LONG rc = open(ToHkey(Node), section.c_str(), key.out());
-    HRESULT hr = section.WriteBack();
-    if (FAILED(hr) || rc != ERROR_SUCCESS) return Empty(result, hr);
+    bool opened = false;
+    HRESULT hr = OpenSection(open, Node, Section, &key, &opened);
+    if (FAILED(hr) || !opened) return Empty(result, hr);
 
     AnsiText name(Key);
     DWORD type = 0, size = 0;
-    rc = query(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    LONG rc = query(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
     hr = name.WriteBack();
     if (FAILED(hr) || rc != ERROR_SUCCESS || type != REG_SZ || size == 0) {
       return Empty(result, hr);
@@ -73,15 +84,14 @@ class RegObject final : public qb::AutomationObject<_Reg> {
     auto* set = g_RegSetValueExA.get();
     if (!create || !set || !g_RegCloseKey.get()) return kBindFailure;
     KeyHandle key;
-    AnsiText section(Section);
-    LONG rc = create(ToHkey(Node), section.c_str(), key.out());
-    HRESULT hr = section.WriteBack();
-    if (FAILED(hr) || rc != ERROR_SUCCESS) return hr;
+    bool opened = false;
+    HRESULT hr = OpenSection(create, Node, Section, &key, &opened);
+    if (FAILED(hr) || !opened) return hr;
     AnsiText name(Key);
     AnsiText text(Chr);
     // The text's bytes and one NUL.
-    rc = set(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<LPCBYTE>(text.c_str()),
-             static_cast<DWORD>(text.size() + 1));
+    LONG rc = set(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<LPCBYTE>(text.c_str()),
+                  static_cast<DWORD>(text.size() + 1));
     hr = name.WriteBack();
     if (SUCCEEDED(hr)) hr = text.WriteBack();
     // A write the system refused is reported as such, not as success.
@@ -96,12 +106,11 @@ class RegObject final : public qb::AutomationObject<_Reg> {
     auto* remove = g_RegDeleteValueA.get();
     if (!open || !remove || !g_RegCloseKey.get()) return kBindFailure;
     KeyHandle key;
-    AnsiText section(Section);
-    LONG rc = open(ToHkey(Node), section.c_str(), key.out());
-    HRESULT hr = section.WriteBack();
-    if (FAILED(hr) || rc != ERROR_SUCCESS) return hr;
+    bool opened = false;
+    HRESULT hr = OpenSection(open, Node, Section, &key, &opened);
+    if (FAILED(hr) || !opened) return hr;
     AnsiText name(Key);
-    rc = remove(key.get(), name.c_str());
+    LONG rc = remove(key.get(), name.c_str());
     hr = name.WriteBack();
     if (SUCCEEDED(hr) && rc == ERROR_SUCCESS) *result = VARIANT_TRUE;
     return hr;
@@ -114,10 +123,9 @@ class RegObject final : public qb::AutomationObject<_Reg> {
     auto* remove = g_RegDeleteKeyA.get();
     if (!open || !remove || !g_RegCloseKey.get()) return kBindFailure;
     KeyHandle key;
-    AnsiText section(Section);
-    LONG rc = open(ToHkey(Node), section.c_str(), key.out());
-    HRESULT hr = section.WriteBack();
-    if (FAILED(hr) || rc != ERROR_SUCCESS) return hr;
+    bool opened = false;
+    HRESULT hr = OpenSection(open, Node, Section, &key, &opened);
+    if (FAILED(hr) || !opened) return hr;
     // `Key` is converted to text for the call and not written back; a value
     // that cannot be converted fails the call with the conversion's error.
     VARIANT text;
@@ -126,7 +134,7 @@ class RegObject final : public qb::AutomationObject<_Reg> {
     if (FAILED(hr)) return hr;
     BSTR bstr = text.bstrVal;
     AnsiText name(&bstr);
-    rc = remove(key.get(), name.c_str());
+    LONG rc = remove(key.get(), name.c_str());
     VariantClear(&text);
     if (rc == ERROR_SUCCESS) *result = VARIANT_TRUE;
     return S_OK;
