@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "dialogs/quill_icon.h"
 #include "engine/env.h"
 #include "engine/reg_settings.h"
 #include "engine/settings.h"
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("quillbox"));
   QApplication::setApplicationVersion(QStringLiteral(QB_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("quillbox"));
+  QApplication::setWindowIcon(qb::QuillboxIcon());  // the dialogs' and message boxes' too
   const qb::CommandLine line =
       qb::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   if (line.action == qb::CommandLine::Action::kUsageError) {

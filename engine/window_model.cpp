@@ -80,13 +80,7 @@ Status WindowModel::ListArgument(const std::string& dir) {
 }
 
 Status WindowModel::SelectFile(int64_t row) {
-  SetScreenPointer(PointerCode::kBusy);
-  Status s = base_->SelectFile(row);
-  ++versions_.entries;
-  ++versions_.filter;
-  ++versions_.mes;
-  SetScreenPointer(PointerCode::kDefault);
-  return s;
+  return LoadEntries([&] { return base_->SelectFile(row); });
 }
 
 Status WindowModel::SelectTitle(int list, int64_t row) {
@@ -98,6 +92,34 @@ Status WindowModel::SelectTitle(int list, int64_t row) {
 void WindowModel::SelectTag(int64_t row) {
   base_->SelectTag(row);
   ++versions_.filter;
+}
+
+Status WindowModel::LoadSelectedFile() {
+  return LoadEntries([&] { return base_->LoadSelectedFile(); });
+}
+
+Status WindowModel::RebuildIndex() {
+  return LoadEntries([&] { return base_->RebuildIndex(); });
+}
+
+Status WindowModel::LoadEntries(const std::function<Status()>& load) {
+  SetScreenPointer(PointerCode::kBusy);
+  Status s = load();
+  ++versions_.entries;
+  ++versions_.filter;
+  ++versions_.mes;
+  SetScreenPointer(PointerCode::kDefault);
+  return s;
+}
+
+bool WindowModel::FocusArrived(PaneControl control) {
+  if (!keys_.FocusArrived(control, main_panel_left_)) return false;
+  WindowCommand();
+  return true;
+}
+
+KeyOutcome WindowModel::WindowKeyDown(int key_code, int modifiers) const {
+  return keys_.WindowKeyDown(key_code, modifiers, base_->visible_title());
 }
 
 std::string WindowModel::DriveDirectory(const std::string& volume) const {

@@ -4,8 +4,10 @@
 // is visible, the selections, the body text `Mes`), the settings record, and
 // the window state of the layout: the window's size in twips, whether it is
 // minimized, the splitter position (the top of `CBar`), the left edge of
-// `MainPanel` and the bar's mouse pointer code. It performs the directory
-// change, the splitter drag and drop, and remembers the directory last
+// `MainPanel` and the bar's mouse pointer code, and the focus state: which
+// pane caption is highlighted and `DirPanelAutoShown`. It performs the
+// directory change, the reloads, the splitter drag and drop, the focus and
+// key rules and the Window command, and remembers the directory last
 // visited on each drive. A window renders this state and forwards the
 // user's actions to it; the window system enters only through WindowHooks.
 //
@@ -26,6 +28,7 @@
 #include <string>
 
 #include "engine/env.h"
+#include "engine/focus_keys.h"
 #include "engine/layout.h"
 #include "engine/settings.h"
 #include "engine/status.h"
@@ -162,18 +165,41 @@ class WindowModel {
   // Records |dir| as the directory last visited on the drive |volume|.
   void NoteVisited(const std::string& volume, const std::string& dir);
 
-  // --- Focus state that the keyboard handling builds on -----------------------
+  // --- Reload commands ----------------------------------------------------------
 
-  // The pane caption that is highlighted (0..5): 2, the file list's, until
-  // a pane has had the focus.
-  int highlighted_caption() const { return highlighted_caption_; }
-  void set_highlighted_caption(int caption) { highlighted_caption_ = caption; }
-  bool DirPanelAutoShown() const { return DirPanelAutoShown_; }
-  void set_DirPanelAutoShown(bool shown) { DirPanelAutoShown_ = shown; }
+  // `LoadSelectedFile` (the "Title List" reload) and `RebuildIndex` (the
+  // "Make Index" reload) of the selected file, with the busy pointer.
+  // Return why the load failed; the screen shows what it left.
+  Status LoadSelectedFile();
+  Status RebuildIndex();
+
+  // --- Focus and keyboard ---------------------------------------------------
+
+  // The captions' backgrounds and `DirPanelAutoShown` (engine/focus_keys.h).
+  const FocusKeys& keys() const { return keys_; }
+
+  // Start-up: the file list's caption highlighted, the flag false.
+  void ResetFocus() { keys_ = FocusKeys(); }
+
+  // Focus arrival in |control|: highlights its caption and, when the rules
+  // ask for it, runs the Window command. Returns true when it ran, so the
+  // window lays itself out again.
+  bool FocusArrived(PaneControl control);
+
+  // The window's key-down handling, with the title list of the text base
+  // that is visible. The caller performs the outcome (focus_keys.h).
+  KeyOutcome WindowKeyDown(int key_code, int modifiers) const;
+
+  // The Window command: `MainPanel`'s left edge goes from 0 to
+  // kMainPanelLeft or back (ToggledMainPanelLeft). `DirPanelAutoShown` is
+  // not touched.
+  void WindowCommand() { main_panel_left_ = ToggledMainPanelLeft(main_panel_left_); }
 
  private:
   void SetScreenPointer(PointerCode code);
   void AllListsChanged();
+  // Runs |load| (which fills the entry table) with the busy pointer.
+  Status LoadEntries(const std::function<Status()>& load);
 
   WindowHooks hooks_;
   Env* env_;
@@ -186,8 +212,7 @@ class WindowModel {
   PointerCode bar_pointer_ = PointerCode::kSizeNS;
   ListVersions versions_;
   std::map<std::string, std::string> visited_;
-  int highlighted_caption_ = 2;
-  bool DirPanelAutoShown_ = false;
+  FocusKeys keys_;
 };
 
 }  // namespace qb

@@ -12,7 +12,10 @@
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <initializer_list>
 
+#include "dialogs/quill_icon.h"
+#include "dialogs/setup_dialog.h"
 #include "engine/index_cache.h"
 #include "mainwin/dir_list.h"
 #include "mainwin/drive_combo.h"
@@ -29,11 +32,6 @@ const char* const kCaptionTexts[kCaptionCount] = {"ﾄﾞﾗｲﾌﾞBOX", "ﾃ�
                                                   "ﾀｲﾄﾙﾘｽﾄ",   "ﾒｯｾｰｼﾞ",     "ﾀｸﾞﾘｽﾄ"};
 
 const QColor kPaneBackground(0xC0, 0xC0, 0xC0);
-
-// Font sizes outside this range cannot be drawn usefully (or at all); the
-// view keeps its design size instead.
-constexpr double kMinFontPoints = 1;
-constexpr double kMaxFontPoints = 400;
 
 // Where no settings are kept: every value reads as empty, so LoadSettings
 // gives the defaults, and nothing is stored.
@@ -53,8 +51,29 @@ void SetBackground(QWidget* w, const QColor& color) {
   w->setPalette(p);
 }
 
+// A list view that keeps "nothing chosen" when the focus arrives. A plain
+// one makes its first row current then, so the first Down would go to the
+// second row; here the first Down chooses the first row.
+class PaneListView : public QListView {
+ public:
+  using QListView::QListView;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    QItemSelectionModel* selection = selectionModel();
+    if (selection == nullptr || currentIndex().isValid()) {
+      QListView::focusInEvent(event);
+      return;
+    }
+    // The row made current here is taken back at once; nobody hears of it.
+    QSignalBlocker block(selection);
+    QListView::focusInEvent(event);
+    selection->clearCurrentIndex();
+  }
+};
+
 QListView* MakeListView(const char* name, QWidget* parent, QAbstractItemModel* model) {
-  auto* view = new QListView(parent);
+  auto* view = new PaneListView(parent);
   view->setObjectName(QString::fromLatin1(name));
   view->setFont(GothicFont(kViewFontPoints));
   view->setUniformItemSizes(true);
@@ -94,11 +113,14 @@ MainWin::MainWin(SettingsStore* store, QWidget* parent)
           [](PointerCode code) { SetScreenPointer(code); },
           [] { QCoreApplication::processEvents(); },
           [this] { Render(); },
-      }) {
+      }),
+      program_dir_(ProgramDirectory()),
+      launcher_(DefaultLauncher()) {
   InstallFontSubstitutes();
   setObjectName(QStringLiteral("MainWin"));
   setWindowTitle(QStringLiteral("クイルボックス"));
-  menuBar();  // the menu commands go here
+  setWindowIcon(QuillboxIcon());
+  BuildMenu();
   BuildWidgets();
   ConnectSignals();
   {
@@ -116,6 +138,7 @@ MainWin::MainWin(SettingsStore* store, QWidget* parent)
   design.CBPoint = kDefaultBarTop;
   RestoreGeometry(design);
   Render();
+  file_list_->setFocus();
 }
 
 MainWin::~MainWin() = default;
@@ -184,6 +207,20 @@ void MainWin::BuildWidgets() {
   outline->setAttribute(Qt::WA_TransparentForMouseEvents);
   outline->hide();
   bar_outline_ = outline;
+
+  // The window previews the keys of the pane controls and follows their
+  // focus. Tab visits the panes in their row, left to right.
+  for (QWidget* control : std::initializer_list<QWidget*>{drive_c_, dir_c_, file_list_, title_[0],
+                                                          title_[1], mes_, tag_list_}) {
+    control->installEventFilter(this);
+  }
+  setTabOrder(drive_c_, dir_c_);
+  setTabOrder(dir_c_, file_list_);
+  setTabOrder(file_list_, title_[0]);
+  setTabOrder(title_[0], title_[1]);
+  setTabOrder(title_[1], mes_);
+  setTabOrder(mes_, tag_list_);
+  mes_->setTabChangesFocus(true);
 }
 
 void MainWin::ConnectSignals() {
@@ -226,7 +263,9 @@ void MainWin::StartUp(const std::string& program_dir, const std::string& argumen
 void MainWin::StartUpWith(const std::string& program_dir, const std::string& argument,
                           const Settings* given) {
   SetScreenPointer(PointerCode::kBusy);
-  model_.set_DirPanelAutoShown(false);
+  program_dir_ = program_dir;
+  model_.ResetFocus();
+  focus_control_ = PaneControl::kFileList;
   model_.SetIndexDirectory(ChooseIndexDirectory(Env::Default(), program_dir));
   NoSettingsStore none;
   const Settings settings = given ? *given : LoadSettings(store_ ? store_ : &none);
@@ -259,7 +298,9 @@ void MainWin::StartUpWith(const std::string& program_dir, const std::string& arg
     DirectoryChange();
   }
 
-  ApplyFontSizes(settings);
+  ApplyFontSizes(settings.FileList, settings.Title, settings.Mes);
+  RenderCaptions();
+  file_list_->setFocus();
   SetScreenPointer(PointerCode::kDefault);
 }
 
@@ -282,15 +323,15 @@ int MainWin::MenuBarHeight(int width) const {
   return height >= 0 ? height : menu->sizeHint().height();
 }
 
-void MainWin::ApplyFontSizes(const Settings& settings) {
-  auto usable = [](double points) { return points >= kMinFontPoints && points <= kMaxFontPoints; };
-  if (usable(settings.FileList)) SetPointSize(file_list_, settings.FileList);
-  if (usable(settings.Title)) {
-    SetPointSize(title_[0], settings.Title);
-    SetPointSize(title_[1], settings.Title);
-    SetPointSize(tag_list_, settings.Title);
+void MainWin::ApplyFontSizes(double file_list, double title, double mes) {
+  // Other sizes cannot be drawn usefully (or at all): the view keeps its own.
+  if (UsableFontPoints(file_list)) SetPointSize(file_list_, file_list);
+  if (UsableFontPoints(title)) {
+    SetPointSize(title_[0], title);
+    SetPointSize(title_[1], title);
+    SetPointSize(tag_list_, title);
   }
-  if (usable(settings.Mes)) SetPointSize(mes_, settings.Mes);
+  if (UsableFontPoints(mes)) SetPointSize(mes_, mes);
 }
 
 SettingsSnapshot MainWin::CurrentSettings() const {
@@ -328,11 +369,6 @@ void MainWin::changeEvent(QEvent* event) {
   if (event->type() != QEvent::WindowStateChange) return;
   model_.SetMinimized(isMinimized());
   OnClientResized();  // a restored window is laid out again
-}
-
-bool MainWin::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == client_ && event->type() == QEvent::Resize) OnClientResized();
-  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWin::OnClientResized() {
@@ -379,19 +415,16 @@ void MainWin::Render() {
 
   const TextBase& base = model_.base();
   const int visible = base.visible_title();
-  title_[1 - visible]->hide();
   title_[visible]->show();
+  // The focus stays in the title list pane when the other list takes over.
+  if (title_[1 - visible]->hasFocus()) title_[visible]->setFocus(Qt::OtherFocusReason);
+  title_[1 - visible]->hide();
   ShowRow(file_list_, base.file_row());
   ShowRow(title_[0], base.title_row(0));
   ShowRow(title_[1], base.title_row(1));
   ShowRow(tag_list_, base.tag_row());
 
-  const QColor face = palette().color(QPalette::Button);
-  for (int i = 0; i < kCaptionCount; ++i) {
-    QPalette p = captions_[i]->palette();
-    p.setColor(QPalette::Window, i == model_.highlighted_caption() ? QColor(Qt::white) : face);
-    captions_[i]->setPalette(p);
-  }
+  RenderCaptions();
   RenderBarPointer();
 }
 

@@ -1,5 +1,8 @@
 #include "engine/window_model.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -185,6 +188,79 @@ TEST_F(WindowModelListingTest, ArgumentListingKeepsTheDirectoryAsTyped) {
   EXPECT_EQ(model.base().CurrentDir(), typed);
   EXPECT_EQ(model.base().CurrentFile(), typed + "A.qbs");
   EXPECT_EQ(model.base().entries().size(), 1u);
+}
+
+TEST_F(WindowModelListingTest, FocusRulesFollowTheVisibleTitleListAndTheLeftEdge) {
+  using PC = PaneControl;
+  WindowModel model;
+  ASSERT_TRUE(model.DirectoryChange(dir_.path()).ok());
+  ASSERT_TRUE(model.SelectFile(1).ok());
+  model.SelectTag(1);  // "仕事": the filtered list is the visible one
+  ASSERT_EQ(model.base().visible_title(), 1);
+  EXPECT_EQ(model.keys().CurrentPane(), 2);
+  EXPECT_EQ(model.WindowKeyDown(kKeyRight, 0), (KeyOutcome{PC::kTitle1, MenuCommand::kNone, 0}));
+  EXPECT_FALSE(model.FocusArrived(PC::kTitle1));
+
+  // W hides the left pane; the flag is the focus rules' alone.
+  EXPECT_EQ(model.WindowKeyDown('W', kCtrlBit).command, MenuCommand::kWindow);
+  model.WindowCommand();
+  EXPECT_EQ(model.main_panel_left(), 0);
+  EXPECT_EQ(model.layout().main_panel.left, 0);
+  EXPECT_FALSE(model.keys().DirPanelAutoShown());
+
+  // Left into the covered pane brings it back; Right hides it again.
+  EXPECT_EQ(model.WindowKeyDown(kKeyLeft, 0).focus, PC::kFileList);
+  EXPECT_TRUE(model.FocusArrived(PC::kFileList));
+  EXPECT_EQ(model.main_panel_left(), kMainPanelLeft);
+  EXPECT_TRUE(model.keys().DirPanelAutoShown());
+  EXPECT_EQ(model.keys().CaptionBackground(2), kCaptionHighlight);
+  EXPECT_FALSE(model.FocusArrived(PC::kDirC));
+  EXPECT_TRUE(model.FocusArrived(PC::kTitle1));
+  EXPECT_EQ(model.main_panel_left(), 0);
+  EXPECT_FALSE(model.keys().DirPanelAutoShown());
+
+  // From the body view Left goes to the visible title list, which follows
+  // the tag list.
+  model.FocusArrived(PC::kMes);
+  EXPECT_EQ(model.WindowKeyDown(kKeyLeft, 0).focus, PC::kTitle1);
+  model.SelectTag(0);
+  EXPECT_EQ(model.WindowKeyDown(kKeyLeft, 0).focus, PC::kTitle0);
+
+  // The Window command twice restores the edge; start-up resets the focus.
+  model.WindowCommand();
+  model.WindowCommand();
+  EXPECT_EQ(model.main_panel_left(), 0);
+  model.ResetFocus();
+  EXPECT_EQ(model.keys().CurrentPane(), 2);
+}
+
+TEST_F(WindowModelListingTest, TitleListReloadTrustsTheIndexMakeIndexScansAgain) {
+  WindowModel model(RecordingHooks());
+  model.SetIndexDirectory(index_.path());
+  ASSERT_TRUE(model.DirectoryChange(dir_.path()).ok());
+  ASSERT_EQ(model.base().entries().size(), 1u);
+  // A title changes, but the file keeps its size and modification time, so
+  // its index still looks current.
+  struct stat before;
+  ASSERT_EQ(::stat(dir_.Path("A.qbs").c_str(), &before), 0);
+  WriteFile(dir_.Path("A.qbs"), Sjis("ノートＡ\n;旅行:奈良\n清水寺\n"));
+  const struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, dir_.Path("A.qbs").c_str(), times, 0), 0);
+  auto title = [&] { return DecodeCp932(model.base().entries().Title[0][0]); };
+
+  calls_.clear();
+  ListVersions versions = model.versions();
+  ASSERT_TRUE(model.LoadSelectedFile().ok());
+  EXPECT_EQ(title(), "京都");
+  EXPECT_EQ(calls_, (std::vector<std::string>{"pointer 11", "pointer 0"}));
+  EXPECT_GT(model.versions().entries, versions.entries);
+
+  ASSERT_TRUE(model.RebuildIndex().ok());
+  EXPECT_EQ(title(), "奈良");
+  // The new index is the one the next load reads.
+  ASSERT_TRUE(model.LoadSelectedFile().ok());
+  EXPECT_EQ(title(), "奈良");
+  EXPECT_EQ(model.base().last_load(), LoadWay::kReadIndex);
 }
 
 TEST(WindowModelDriveTest, DriveOpensTheDirectoryLastVisitedOnIt) {

@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QListView>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -154,10 +155,17 @@ TEST_F(MainWinTest, LayoutInPixelsFillsTheClientArea) {
   EXPECT_EQ(right_in_client("Mes"), client->width());
   EXPECT_EQ(Find<QWidget>(*win, "DirPanel")->geometry().bottom() + 1, client->height());
 
+  // The menu bar lies above the client area, not over it.
+  const int menu_height = win->menuBar()->height();
+  EXPECT_GT(menu_height, 0);
+  EXPECT_EQ(client->y(), win->menuBar()->geometry().bottom() + 1);
+  EXPECT_EQ(win->height(), menu_height + client->height());
+
   // Larger: the right pane and the body view take the room.
   win->resize(900, 700);
   QApplication::processEvents();
-  EXPECT_EQ(win->model().window_size(), (TwipSize{900 * 15 + 120, 700 * 15 + 690}));
+  ASSERT_EQ(client->size(), QSize(900, 700 - menu_height));
+  EXPECT_EQ(win->model().window_size(), (TwipSize{900 * 15 + 120, (700 - menu_height) * 15 + 690}));
   EXPECT_EQ(Find<QWidget>(*win, "Mes")->geometry(), TwipsToPixels(win->model().layout().mes, *win));
   EXPECT_EQ(Find<QWidget>(*win, "Mes")->geometry().bottom() + 1, client->height() - 24);
   // Smaller than the minimum: the window does not go below it.

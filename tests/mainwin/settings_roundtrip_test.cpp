@@ -4,8 +4,13 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QListView>
 #include <QTest>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +93,47 @@ TEST_F(SettingsRoundTripTest, ShutDownWritesTheTenSettingsAndStartUpReadsThem) {
   QApplication::processEvents();
   again->close();
   EXPECT_EQ(LoadSettings(store.get()).Width, shown.Width);
+}
+
+TEST_F(SettingsRoundTripTest, SetupByKeyThenQuitByKeyIsThereAtTheNextStart) {
+  std::string why;
+  auto store = OpenRegSettingsStore(&why);
+  ASSERT_NE(store, nullptr) << why;
+  auto text = [](const QDialog* d, const char* box) {
+    return d->findChild<QLineEdit*>(QString::fromLatin1(box))->text().toStdString();
+  };
+  auto press = [](Qt::Key key) {
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), key);
+  };
+
+  auto win = Start(store.get());
+  win->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(win.get()));
+  win->SetModalHook([&](QDialog* d) {
+    for (auto [box, value] : {std::pair{"FS0", "12"},
+                              {"FS1", "11"},
+                              {"FS2", "14"},
+                              {"Editor", "gedit"},
+                              {"COpt", "+"}}) {
+      d->findChild<QLineEdit*>(QString::fromLatin1(box))->setText(QString::fromLatin1(value));
+    }
+    return int{QDialog::Accepted};
+  });
+  press(Qt::Key_S);
+  press(Qt::Key_Q);
+  EXPECT_FALSE(win->isVisible());
+  win.reset();
+
+  auto again = Start(store.get());
+  std::vector<std::string> shown;
+  again->SetModalHook([&](QDialog* d) {
+    for (const char* box : {"FS0", "FS1", "FS2", "Editor", "COpt"}) shown.push_back(text(d, box));
+    return int{QDialog::Rejected};
+  });
+  again->RunCommand(MenuCommand::kSetup);
+  EXPECT_EQ(shown, (std::vector<std::string>{"12", "11", "14", "gedit", "+"}));
+  EXPECT_EQ(again->findChild<QListView*>(QStringLiteral("TagList"))->font().pointSizeF(), 11);
 }
 
 }  // namespace
