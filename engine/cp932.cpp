@@ -123,6 +123,22 @@ class DecodeTable {
     }
   }
 
+  // Walks |bytes| as Decode does; see Cp932CompletePrefix.
+  size_t CompletePrefix(std::string_view bytes) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const unsigned char* end = p + bytes.size();
+    while (p < end) {
+      if (!IsCp932LeadByte(*p)) {
+        ++p;
+      } else if (end - p < 2) {
+        return bytes.size() - 1;  // a lead byte whose second byte is to come
+      } else {
+        p += Row(*p)[p[1]] != 0 ? 2 : 1;
+      }
+    }
+    return bytes.size();
+  }
+
  private:
   const uint16_t* Row(unsigned char lead) {
     int i = lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 31;
@@ -194,6 +210,13 @@ void AppendDecodedCp932(std::string_view bytes, std::string* out) {
   } else {
     Table().Decode(bytes, *out);
   }
+}
+
+size_t Cp932CompletePrefix(std::string_view bytes) {
+  if (bytes.empty() || !IsCp932LeadByte(static_cast<unsigned char>(bytes.back()))) {
+    return bytes.size();
+  }
+  return Table().CompletePrefix(bytes);
 }
 
 std::string EncodeCp932(std::string_view utf8, bool* lossless) {

@@ -24,6 +24,14 @@ std::string DecodeCp932(std::string_view bytes);
 // Appends the UTF-8 decoding of |bytes| to |*out|, as DecodeCp932 does.
 void AppendDecodedCp932(std::string_view bytes, std::string* out);
 
+// The length of the longest prefix of |bytes| that decodes on its own to
+// the same text as it does when more bytes follow: all of |bytes|, unless
+// they end in the first byte of a double-byte character whose second byte
+// is still to come. For decoding a long text in pieces: decoding each piece's
+// complete prefix and carrying the rest over to the next piece gives exactly
+// the decoding of the whole.
+size_t Cp932CompletePrefix(std::string_view bytes);
+
 // Encodes UTF-8 text to code page 932. When |lossless| is given it is set to
 // false if any character had to be replaced by "?".
 std::string EncodeCp932(std::string_view utf8, bool* lossless = nullptr);

@@ -32,14 +32,29 @@ class Fd {
   int fd_;
 };
 
+// Opens a regular file for reading. O_NONBLOCK: a FIFO put in a text
+// file's place must not make the open wait for a writer; it changes nothing
+// for a regular file.
 Status OpenForReading(const std::string& path, int* fd) {
-  *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  *fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (*fd < 0) return Status::FromErrno(path, errno);
   struct stat st;
-  if (::fstat(*fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+  const char* why = nullptr;
+  if (::fstat(*fd, &st) != 0) {
+    Status s = Status::FromErrno(path, errno);
     ::close(*fd);
     *fd = -1;
-    return Status::IoError(path + ": is a directory");
+    return s;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    why = ": is a directory";
+  } else if (!S_ISREG(st.st_mode)) {
+    why = ": is not a regular file";
+  }
+  if (why != nullptr) {
+    ::close(*fd);
+    *fd = -1;
+    return Status::IoError(path + why);
   }
   return Status::Ok();
 }
@@ -108,6 +123,7 @@ Status Env::Stat(const std::string& path, FileInfo* info) {
   info->is_regular = S_ISREG(st.st_mode);
   info->size = static_cast<int64_t>(st.st_size);
   info->mtime = static_cast<int64_t>(st.st_mtim.tv_sec);
+  info->mtime_nsec = static_cast<int64_t>(st.st_mtim.tv_nsec);
   return Status::Ok();
 }
 

@@ -5,7 +5,10 @@
 // without mocking anything else. Paths are byte strings as the file system
 // holds them. Every call opens, uses and closes what it touches; no handle
 // outlives a call except a SequentialFile, which its owner closes by
-// destroying it.
+// destroying it. The calls that read a file (OpenSequential, ReadAt,
+// MapFile, ReadFirstLine) read only regular files: anything else (a
+// directory, a FIFO, a device) fails at once with kIoError, never waiting
+// for a writer that may not come.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +25,8 @@ struct FileInfo {
   bool is_directory = false;
   bool is_regular = false;
   int64_t size = 0;
-  int64_t mtime = 0;  // seconds since the epoch
+  int64_t mtime = 0;       // seconds since the epoch
+  int64_t mtime_nsec = 0;  // and nanoseconds within that second (0 where unknown)
 };
 
 // A file read from start to end in blocks.

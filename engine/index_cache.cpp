@@ -183,6 +183,12 @@ Status ReadIndex(Env* env, const std::string& index_file, const FileInfo& text, 
   if (!stamp || *stamp != DateStamp(text.mtime)) {
     return Stale(index_file, "it records another modification time");
   }
+  // The header names whole seconds. An index written in the same second as
+  // the text file's last change, but before it (as the file system's finer
+  // times show), was made from the text as it was before that change.
+  if (info.mtime == text.mtime && info.mtime_nsec < text.mtime_nsec) {
+    return Stale(index_file, "the text file changed after it was written, in the same second");
+  }
   std::unique_ptr<FileView> view;
   s = env->MapFile(index_file, &view);
   if (!s.ok()) return s;
@@ -211,6 +217,7 @@ Status LoadEntries(Env* env, const std::string& text_file, const std::string& in
   Status s = env->Stat(text_file, &text);
   if (!s.ok()) return s;
   if (text.is_directory) return Status::IoError(text_file + ": is a directory");
+  if (!text.is_regular) return Status::IoError(text_file + ": is not a regular file");
   table->ResetForLoad();
   *way = LoadWay::kScanned;
 
@@ -231,12 +238,20 @@ Status LoadEntries(Env* env, const std::string& text_file, const std::string& in
   s = ScanTextFile(env, text_file, table);
   if (!s.ok()) return s;
   if (!index_file.empty() && !had_index) {
-    // The time is taken again after the scan: a file saved while it was
-    // being read must not get an index that names its new time.
-    FileInfo after;
-    if (env->Stat(text_file, &after).ok() && after.mtime == text.mtime && after.size == text.size &&
-        WriteIndex(env, index_file, *table, text.mtime).ok()) {
-      *way = LoadWay::kScannedIndexed;
+    // The time is taken again after the scan, and after the index is
+    // written: a file saved while it was being read, or before its index
+    // was in place, must not keep an index made from its old text.
+    auto unchanged = [&] {
+      FileInfo now;
+      return env->Stat(text_file, &now).ok() && now.mtime == text.mtime &&
+             now.mtime_nsec == text.mtime_nsec && now.size == text.size;
+    };
+    if (unchanged() && WriteIndex(env, index_file, *table, text.mtime).ok()) {
+      if (unchanged()) {
+        *way = LoadWay::kScannedIndexed;
+      } else {
+        env->RemoveFile(index_file);
+      }
     }
   }
   return Status::Ok();

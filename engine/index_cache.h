@@ -13,9 +13,11 @@
 // doc/index_format.md has the byte-level example.
 //
 // An index is used only when it fits its text file: its header names the
-// file's current modification time to the second, every slot is whole and
-// well-formed, every number is plain decimal, every entry lies inside the
-// file in file order, and the last one ends exactly at the file's size.
+// file's current modification time to the second (and the index file was
+// not written before a change made in that same second), every slot is
+// whole and well-formed, every number is plain decimal, every entry lies
+// inside the file in file order, and the last one ends exactly at the
+// file's size.
 // Anything else is stale: it is removed and the text file is scanned.
 // Index files are written whole to a temporary file and renamed into place.
 #pragma once
@@ -85,11 +87,12 @@ const char* LoadWayText(LoadWay way);
 // Loads the entries of |text_file| into |table| through its index file
 // |index_file| ("" for none): reads a fresh index; scans when there is none
 // and then writes one; removes a stale one and scans (writing no new one,
-// so that the next load writes it). When |text_file| is not there (or is
-// not a regular file) kNotFound/kIoError comes back and |table| is not
-// touched. Otherwise |table| is reset first; on a failure to read the text
-// file it stays reset (empty and in step), nothing is written to the cache,
-// and the failure is returned.
+// so that the next load writes it). An index is written only when the text
+// file did not change while it was scanned and indexed. When |text_file| is
+// not there (or is not a regular file) kNotFound/kIoError comes back and
+// |table| is not touched. Otherwise |table| is reset first; on a failure to
+// read the text file it stays reset (empty and in step), nothing is written
+// to the cache, and the failure is returned.
 Status LoadEntries(Env* env, const std::string& text_file, const std::string& index_file,
                    EntryTable* table, LoadWay* way);
 

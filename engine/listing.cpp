@@ -52,7 +52,10 @@ Status ListTextFiles(Env* env, const std::string& dir, std::vector<ListedFile>* 
     Keyed k;
     bool truncated = false;
     if (env->ReadFirstLine(JoinPath(dir, e.name), kMaxTitleBytes, &k.file.title, &truncated).ok()) {
-      if (!truncated && !k.file.title.empty() && k.file.title.back() == '\r') {
+      if (truncated) {
+        // Cut at a character boundary, not inside a double-byte character.
+        k.file.title.resize(Cp932CompletePrefix(k.file.title));
+      } else if (!k.file.title.empty() && k.file.title.back() == '\r') {
         k.file.title.pop_back();
       }
     } else {

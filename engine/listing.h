@@ -23,7 +23,8 @@ struct ListedFile {
   std::string name;   // file name as the directory holds it
 };
 
-// The longest title read from a first line.
+// The longest title read from a first line: a longer first line is listed
+// by its first kMaxTitleBytes bytes, cut at a character boundary.
 inline constexpr size_t kMaxTitleBytes = 64 * 1024;
 
 bool IsTextFileName(std::string_view name);

@@ -127,7 +127,7 @@ HeaderLine SplitHeaderLine(std::string_view line) {
   return {rest.substr(0, colon), rest.substr(colon + 1)};
 }
 
-Status ScanTextFile(Env* env, const std::string& path, EntryTable* table) {
+Status ScanTextFile(Env* env, const std::string& path, EntryTable* table, size_t max_entries) {
   std::unique_ptr<SequentialFile> file;
   Status s = env->OpenSequential(path, &file);
   if (!s.ok()) {
@@ -207,17 +207,25 @@ Status ScanTextFile(Env* env, const std::string& path, EntryTable* table) {
                        StripLineEnd(text));
       p = lf + 1;
     }
+    if (collector.count() > max_entries) {
+      table->ResetForLoad();
+      return Status::TooLarge(path + ": more than " + std::to_string(max_entries) + " entries");
+    }
     prev_byte = end[-1];
     offset += static_cast<int64_t>(got);
     if (offset == static_cast<int64_t>(got) && expected_size > offset && collector.count() > 0) {
       // Estimate the number of entries from the first block, with a margin.
       double estimate = static_cast<double>(collector.count()) * expected_size / offset * 1.25;
-      collector.Reserve(static_cast<size_t>(std::min(estimate, 5e7)));
+      collector.Reserve(static_cast<size_t>(std::min(estimate, static_cast<double>(max_entries))));
     }
   }
   // A header line that ends the file without a line end.
   if (in_header) {
     collector.Header(header_start, offset - header_start, header_line, StripLineEnd(header));
+  }
+  if (collector.count() > max_entries) {
+    table->ResetForLoad();
+    return Status::TooLarge(path + ": more than " + std::to_string(max_entries) + " entries");
   }
   collector.End(offset);
   return Status::Ok();

@@ -39,10 +39,18 @@ HeaderLine SplitHeaderLine(std::string_view line);
 // tag and title. Offsets and line numbers are not affected.
 inline constexpr size_t kMaxHeaderBytes = 1 << 20;
 
+// The most entries a file may have: a table of that many takes about 40
+// bytes an entry besides the titles, so a file of nothing but header lines
+// (a few gigabytes of ";" and line ends) is refused instead of exhausting
+// memory.
+inline constexpr size_t kMaxEntries = size_t{1} << 24;
+
 // `ScanTextFile`: reads the file at |path| from start to end and appends its
 // entries to |table|, which the caller has just reset (ResetForLoad), adding
-// each non-empty tag to `TagList`. On a read failure the table is reset
-// again (so its lists stay in step and empty) and the failure is returned.
-Status ScanTextFile(Env* env, const std::string& path, EntryTable* table);
+// each non-empty tag to `TagList`. On a read failure, and with kTooLarge for
+// a file of more than |max_entries| entries, the table is reset again (so
+// its lists stay in step and empty) and the failure is returned.
+Status ScanTextFile(Env* env, const std::string& path, EntryTable* table,
+                    size_t max_entries = kMaxEntries);
 
 }  // namespace qb

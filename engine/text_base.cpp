@@ -1,5 +1,7 @@
 #include "engine/text_base.h"
 
+#include <cstdio>
+
 #include "engine/cp932.h"
 #include "engine/entry_display.h"
 #include "engine/tags.h"
@@ -86,12 +88,29 @@ Status TextBase::SelectTitle(int list, int64_t row) {
 Status TextBase::ShowEntry(int list) {
   int64_t k = table_.EntryNumber(list, title_row_[list & 1]);
   if (k < 0) return Status::InvalidArgument("no title is selected");
+  const int64_t length = table_.MesByte[k];
+  const bool longer = length > kMaxShownBodyBytes;
   std::string bytes;
-  Status s = ReadEntryBody(env_, CurrentFile_, table_.StartByte[k], table_.MesByte[k], &bytes);
+  Status s = ReadEntryBody(env_, CurrentFile_, table_.StartByte[k],
+                           longer ? kMaxShownBodyBytes : length, &bytes);
+  Mes_cut_ = longer && static_cast<int64_t>(bytes.size()) == kMaxShownBodyBytes;
+  if (Mes_cut_) bytes.resize(Cp932CompletePrefix(bytes));
+  Mes_length_ = length;
   // The decoded text is that of exactly the bytes read, so cutting it to
   // their count changes nothing and is left out.
   Mes_ = DecodeCp932(bytes);
   return s;
+}
+
+std::string TextBase::MesCutNotice() const {
+  if (!Mes_cut_) return "";
+  char line[256];
+  std::snprintf(line, sizeof line,
+                "本文は %.1f MiB あります。先頭の %lld MiB だけを表示しています。"
+                "全文はエディタで開いてください [E]。",
+                static_cast<double>(Mes_length_) / (1 << 20),
+                static_cast<long long>(kMaxShownBodyBytes >> 20));
+  return line;
 }
 
 void TextBase::SelectTag(int64_t row) {
@@ -116,6 +135,8 @@ void TextBase::ClearEntries(int mode) {
   title_row_ = {-1, -1};
   tag_row_ = -1;
   Mes_.clear();
+  Mes_cut_ = false;
+  Mes_length_ = 0;
 }
 
 int64_t TextBase::SelectedEntry() const {

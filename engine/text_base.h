@@ -69,7 +69,9 @@ class TextBase {
   Status SelectTitle(int list, int64_t row);
 
   // `ShowEntry`: replaces `Mes` with the body of the entry selected in title
-  // list |list|.
+  // list |list|. A body longer than kMaxShownBodyBytes (entry_display.h) is
+  // shown cut at a character boundary within its first kMaxShownBodyBytes
+  // bytes, and mes_cut() says so; nothing beyond that is read.
   Status ShowEntry(int list);
 
   // Selects row |row| of `TagList` and filters the titles by it
@@ -103,6 +105,13 @@ class TextBase {
   int64_t SelectedEntry() const;
 
   const std::string& Mes() const { return Mes_; }
+  // True when `Mes` holds only the first part of a body longer than
+  // kMaxShownBodyBytes; mes_length() is then the whole body's length in
+  // bytes, and MesCutNotice() a line (UTF-8) that the window shows with the
+  // text so that the user knows the rest is in the file.
+  bool mes_cut() const { return Mes_cut_; }
+  int64_t mes_length() const { return Mes_length_; }
+  std::string MesCutNotice() const;
   // How the last successful load got its entries.
   LoadWay last_load() const { return last_load_; }
 
@@ -121,6 +130,8 @@ class TextBase {
   std::array<int64_t, 2> title_row_ = {-1, -1};
   int64_t tag_row_ = -1;
   std::string Mes_;
+  bool Mes_cut_ = false;
+  int64_t Mes_length_ = 0;
   LoadWay last_load_ = LoadWay::kScanned;
 };
 

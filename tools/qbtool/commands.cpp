@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/cp932.h"
+#include "engine/entry_display.h"
 #include "engine/env.h"
 #include "engine/index_cache.h"
 #include "engine/listing.h"
@@ -226,10 +227,16 @@ int Show(const Options& o, std::FILE* out, std::FILE* err) {
     return Fail(err, Status::InvalidArgument(o.args[0] + ": no entry " + o.args[1] + " (it has " +
                                              std::to_string(base.entries().size()) + " entries)"));
   }
-  s = base.SelectTitle(0, n);
-  if (!s.ok()) return Fail(err, s);
+  // The whole body, exactly, however long: read, decoded and written in
+  // pieces, never held whole (the window's view shows a long body cut).
   Writer w(out);
-  w.Raw(base.Mes());
+  s = StreamEntryText(Env::Default(), base.CurrentFile(), base.entries().StartByte[n],
+                      base.entries().MesByte[n], [&w](std::string_view text) {
+                        w.Raw(text);
+                        return Status::Ok();
+                      });
+  w.Flush();
+  if (!s.ok()) return Fail(err, s);
   return 0;
 }
 
