@@ -43,6 +43,14 @@ void Append(std::string& out, const IniLine& line) {
   out.append(line.end);
 }
 
+// What must follow |end| before a new line can be added after it: the
+// file's line end after a last line without one, the line feed that a last
+// line cut after its carriage return lacks, else nothing.
+std::string_view Completion(std::string_view end, std::string_view newline) {
+  if (end.empty()) return newline;
+  return end == "\r" ? "\n" : "";
+}
+
 }  // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -85,7 +93,11 @@ IniText::IniText(std::string_view bytes) {
   while (start < bytes.size()) {
     size_t feed = bytes.find('\n', start);
     if (feed == std::string_view::npos) {
-      lines_.push_back(ParseLine(bytes.substr(start), ""));
+      // A file cut between the CR and the LF of its last line end: the CR
+      // is that line's end, as it would be with the LF.
+      std::string_view last = bytes.substr(start);
+      size_t cr = !last.empty() && last.back() == '\r' ? 1 : 0;
+      lines_.push_back(ParseLine(last.substr(0, last.size() - cr), last.substr(last.size() - cr)));
       break;
     }
     size_t text_end = feed > start && bytes[feed - 1] == '\r' ? feed - 1 : feed;
@@ -95,7 +107,7 @@ IniText::IniText(std::string_view bytes) {
   }
   newline_ = kCrLf;
   for (const IniLine& line : lines_) {
-    if (!line.end.empty()) {
+    if (line.end.find('\n') != std::string_view::npos) {
       newline_ = line.end;
       break;
     }
@@ -158,7 +170,7 @@ std::string IniText::WithValue(std::string_view section, std::string_view key,
   size_t header = FindSection(section);
   if (header == std::string::npos) {
     for (const IniLine& line : lines_) Append(out, line);
-    if (!lines_.empty() && lines_.back().end.empty()) out.append(newline_);
+    if (!lines_.empty()) out.append(Completion(lines_.back().end, newline_));
     out.append("[").append(section).append("]").append(newline_);
     out.append(key).append("=").append(value).append(newline_);
     return out;
@@ -179,7 +191,7 @@ std::string IniText::WithValue(std::string_view section, std::string_view key,
     if (i == replace) {
       out.append(line.text.substr(0, line.value_start)).append(value).append(line.end);
     } else if (replace == std::string::npos && i == insert_after) {
-      out.append(line.text).append(line.end.empty() ? newline_ : line.end);
+      out.append(line.text).append(line.end).append(Completion(line.end, newline_));
       out.append(key).append("=").append(value).append(newline_);
     } else {
       Append(out, line);

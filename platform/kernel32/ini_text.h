@@ -42,7 +42,7 @@ enum class IniLineKind {
 struct IniLine {
   IniLineKind kind = IniLineKind::kBlank;
   std::string_view text;   // the line without its line end
-  std::string_view end;    // "\r\n", "\n", or "" for a last line without one
+  std::string_view end;    // "\r\n", "\n"; for the last line "\r" or ""
   std::string_view name;   // kSection, kKey: the name, blanks trimmed
   std::string_view value;  // kKey: the value, blanks trimmed, quotes kept
   size_t value_start = 0;  // kKey: where the value begins in |text|
@@ -57,6 +57,11 @@ class IniText {
   // pair of matching quotes removed; nullopt when there is none. |section|
   // and |key| are compared as given (callers trim them).
   std::optional<std::string_view> Find(std::string_view section, std::string_view key) const;
+
+  // True when the file has a section |section|.
+  bool HasSection(std::string_view section) const {
+    return FindSection(section) != std::string::npos;
+  }
 
   // Every section name in file order, duplicates included.
   std::vector<std::string_view> SectionNames() const;

@@ -77,9 +77,10 @@
 //   change.
 //   FALSE without touching anything for a null |app| or |file|, for names that
 //   could not be read back as written (a line break in any text, "]" in |app|,
-//   "=" in |key|, a |key| that begins with ";" or "["), for a file that cannot
-//   be read or is not a regular file, and when the directory lock stays taken
-//   for five seconds.
+//   "=" in |key|, a |key| that begins with ";" or "[", a new section whose
+//   name ends in a lone lead byte, which would take the "]" of its header for
+//   its second byte), for a file that cannot be read or is not a regular
+//   file, and when the directory lock stays taken for five seconds.
 #pragma once
 
 #include <string>

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/cp932.h"
 #include "platform/kernel32/export.h"
 #include "platform/kernel32/ini_text.h"
 #include "platform/kernel32/kernel32.h"
@@ -82,23 +83,41 @@ DWORD GetProfileString(LPCSTR app, LPCSTR key, LPCSTR default_value, LPSTR out, 
   return CopyText(TrimTrailingBlanks(default_value == nullptr ? "" : default_value), out, size);
 }
 
+// True when |name| ends in the first byte of a double-byte character that
+// lacks its second: a new header "[" name "]" would read "]" as that second
+// byte, and the section could never be found again.
+bool EndsInLoneLeadByte(std::string_view name) {
+  size_t i = 0;
+  while (i < name.size()) {
+    if (IsCp932LeadByte(static_cast<unsigned char>(name[i])) && i + 1 == name.size()) return true;
+    i += IsCp932LeadByte(static_cast<unsigned char>(name[i])) ? 2 : 1;
+  }
+  return false;
+}
+
 BOOL WriteProfileString(LPCSTR app, LPCSTR key, LPCSTR value, LPCSTR file) {
   if (app == nullptr || file == nullptr) return FALSE;
   std::string_view section = TrimBlanks(app);
   if (!CanBeWritten(section, key, value)) return FALSE;
   std::string path;
   if (!ResolveProfilePath(file, true, &path).ok()) return FALSE;
+  bool refused = false;
   Status status = UpdateProfile(path, [&](std::string_view current, std::string* updated) {
     IniText text(current);
     if (key == nullptr) {
       *updated = text.WithoutSection(section);
     } else if (value == nullptr) {
       *updated = text.WithoutKey(section, TrimBlanks(key));
+    } else if (EndsInLoneLeadByte(section) && !text.HasSection(section)) {
+      // Its new header could not be read back; an existing section of that
+      // name (a header line without "]") is written to as any other.
+      refused = true;
+      *updated = std::string(current);
     } else {
       *updated = text.WithValue(section, TrimBlanks(key), value);
     }
   });
-  return status.ok() ? TRUE : FALSE;
+  return status.ok() && !refused ? TRUE : FALSE;
 }
 
 }  // namespace

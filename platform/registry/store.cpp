@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <utility>
 
@@ -15,6 +17,28 @@ namespace qb::registry {
 namespace {
 
 std::atomic<int> busy_timeout_ms{kDefaultBusyTimeoutMs};
+
+// When a call has waited the whole busy timeout in vain, another process is
+// keeping the store locked for long (it hangs, or is stopped). The calls
+// that follow within kStuckWindowMs wait only kStuckBusyTimeoutMs, so a
+// program that makes many calls in a row (ten settings at start-up) is held
+// up once, not once per call. The first call that gets the lock ends this.
+constexpr int64_t kStuckWindowMs = 30000;
+constexpr int kStuckBusyTimeoutMs = 100;
+std::atomic<int64_t> stuck_since_ms{0};  // steady clock; 0: not stuck
+
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+int CurrentBusyTimeoutMs() {
+  const int full = busy_timeout_ms.load();
+  const int64_t since = stuck_since_ms.load();
+  if (since != 0 && NowMs() - since < kStuckWindowMs) return std::min(full, kStuckBusyTimeoutMs);
+  return full;
+}
 
 LONG GenericError(Access access) {
   return access == Access::kRead ? ERROR_CANTREAD : ERROR_CANTWRITE;
@@ -171,7 +195,7 @@ class StoreAttempt {
 int StoreAttempt::Open() {
   for (int tries = 0;; ++tries) {
     FileIdentity before = IdentifyFile(path_);
-    int rc = connection_.Open(path_, busy_timeout_ms.load());
+    int rc = connection_.Open(path_, CurrentBusyTimeoutMs());
     if (rc != SQLITE_OK) return rc;
     file_ = IdentifyFile(path_);
     if (file_ == before || tries == 2) return SQLITE_OK;
@@ -183,6 +207,10 @@ LONG StoreAttempt::Abandon(int sqlite_rc) {
     Exec(connection_.get(), "ROLLBACK");
   }
   if (IsUnusableFile(sqlite_rc)) return Unusable(sqlite3_errstr(sqlite_rc));
+  if ((sqlite_rc & 0xFF) == SQLITE_BUSY) {
+    int64_t none = 0;
+    stuck_since_ms.compare_exchange_strong(none, NowMs());
+  }
   return ErrorOf(sqlite_rc, access_);
 }
 
@@ -227,6 +255,7 @@ LONG StoreAttempt::Run(const std::function<LONG(Store&)>& body) {
     return ERROR_BADDB;
   }
 
+  stuck_since_ms.store(0);  // the lock was had: nobody keeps it for long
   Store store(db, inspection.store_id, access_);
   LONG result = body(store);
   if (store.failed_rc_ != SQLITE_OK) return Abandon(store.failed_rc_);
@@ -281,6 +310,9 @@ LONG WithStore(Access access, const std::function<LONG(Store&)>& body) {
   return ERROR_BADDB;  // the new store proved unusable too
 }
 
-void SetBusyTimeoutMs(int milliseconds) { busy_timeout_ms.store(milliseconds); }
+void SetBusyTimeoutMs(int milliseconds) {
+  busy_timeout_ms.store(milliseconds);
+  stuck_since_ms.store(0);
+}
 
 }  // namespace qb::registry

@@ -12,7 +12,10 @@
 // process killed mid-write leaves a journal that the next opener rolls back.
 // A lock that another process keeps longer than the busy timeout makes the
 // call fail with ERROR_CANTREAD (reading calls) or ERROR_CANTWRITE (writing
-// calls); the file is left alone.
+// calls); the file is left alone. After such a failure the process's calls
+// wait only 100 ms for the lock, for 30 seconds or until one of them gets
+// it: a process stuck with the lock holds up a caller's series of calls
+// once, not once per call.
 //
 // A file that is not a usable store (not SQLite, truncated, zeroed, failing
 // its integrity check, or SQLite of another schema) is moved aside with a

@@ -60,6 +60,7 @@ std::vector<ReadCase> ReadCases() {
       {"LfLineEnds", "[s]\nx=1\nk=v\n", "s", "k", "", 64, 1, "v\0"s},
       {"MixedLineEnds", "[s]\nx=1\r\nk=v\r\n", "s", "k", "", 64, 1, "v\0"s},
       {"LastLineWithoutLineEnd", "[s]\r\nk=last", "s", "k", "", 64, 4, "last\0"s},
+      {"LastLineCutAfterItsCr", "[s]\r\nk=last\r", "s", "k", "", 64, 4, "last\0"s},
       {"DuplicateKeyFirstWins", "[s]\r\nk=1\r\nK=2\r\n", "s", "k", "", 64, 1, "1\0"s},
       {"DuplicateSectionFirstWins", "[s]\r\na=1\r\n[t]\r\n[S]\r\na=2\r\n", "s", "a", "", 64, 1,
        "1\0"s},

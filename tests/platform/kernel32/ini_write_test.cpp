@@ -64,6 +64,11 @@ std::vector<WriteCase> WriteCases() {
        "[a]\r\ny=2\r\n; c\r\n[b]\r\n"},
       {"NewKeyAfterLastLineWithoutLineEnd", "[a]\r\nx=1", "a", "y", "2", TRUE,
        "[a]\r\nx=1\r\ny=2\r\n"},
+      // A file cut between the CR and the LF of its last line: the line end
+      // is completed, so the value on that line reads the same as before.
+      {"NewKeyAfterLastLineCutAfterItsCr", "[a]\nx=1\r", "a", "y", "2", TRUE, "[a]\nx=1\r\ny=2\n"},
+      {"NewSectionAfterLastLineCutAfterItsCr", "[a]\r\nx=1\r", "b", "y", "2", TRUE,
+       "[a]\r\nx=1\r\n[b]\r\ny=2\r\n"},
       {"NewKeyTakesTheFilesLineEnd", "[a]\nx=1\n[b]\n", "a", "y", "2", TRUE,
        "[a]\nx=1\ny=2\n[b]\n"},
       {"NewKeyInFirstOfDuplicateSections", "[a]\r\nx=1\r\n[a]\r\n", "a", "y", "2", TRUE,
@@ -110,6 +115,12 @@ std::vector<WriteCase> WriteCases() {
       {"EqualsInKey", std::nullopt, "a", "k=j", "v", FALSE, std::nullopt},
       {"KeyStartingWithSemicolon", std::nullopt, "a", " ;k", "v", FALSE, std::nullopt},
       {"KeyStartingWithBracket", std::nullopt, "a", "[k", "v", FALSE, std::nullopt},
+      // A new header "[a\x83]" would read as the section "a\x83]"; a section
+      // of that name that the file already has (a header without "]") is
+      // written to as usual.
+      {"NewSectionEndingInLoneLeadByte", "[b]\r\n", "a\x83", "k", "v", FALSE, "[b]\r\n"},
+      {"ExistingSectionEndingInLoneLeadByte", "[a\x83\r\n", "a\x83", "k", "v", TRUE,
+       "[a\x83\r\nk=v\r\n"},
   };
 }
 
