@@ -402,6 +402,28 @@ TEST_F(MainWinTest, ChoosingTitlesAndTagsShowsBodiesAndFilters) {
   EXPECT_EQ(CurrentRow(title0), 2);  // the earlier choice
 }
 
+// The user sees the first 4 MiB of a 5 MiB body, under a line that says the
+// rest is in the file; choosing the short entry after it shows no such line.
+TEST_F(MainWinTest, ABodyTooLongToHoldIsShownCutWithANotice) {
+  TempDir dir;
+  WriteFile(dir.Path("L.QBS"),
+            Sjis("長いノート\n;長い\n") + std::string(5 << 20, 'x') + Sjis("\n;短い\n本文\n"));
+  auto win = Start(dir.path());
+  auto* title0 = Find<QListView>(*win, "Title0");
+  auto* mes = Find<QPlainTextEdit>(*win, "Mes");
+  title0->selectionModel()->setCurrentIndex(title0->model()->index(0, 0),
+                                            QItemSelectionModel::ClearAndSelect);
+  const QString text = mes->toPlainText();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("本文は 5.0 MiB あります。先頭の 4 MiB だけを表示")))
+      << text.left(80).toStdString();
+  EXPECT_LT(text.size(), (4 << 20) + 200);
+  EXPECT_TRUE(text.endsWith(QStringLiteral("xxx")));
+
+  title0->selectionModel()->setCurrentIndex(title0->model()->index(1, 0),
+                                            QItemSelectionModel::ClearAndSelect);
+  EXPECT_EQ(mes->toPlainText(), QStringLiteral("本文\n"));
+}
+
 TEST_F(MainWinTest, ShutDownStoresWhatTheWindowShows) {
   Settings stored = Defaults();
   stored.Top = -60;
