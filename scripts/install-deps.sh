@@ -7,7 +7,7 @@ set -eu
 PACKAGES="cmake ninja-build g++ pkg-config clang-format \
 libsqlite3-dev sqlite3 libgtest-dev libgmock-dev libbenchmark-dev \
 qt6-base-dev qt6-base-dev-tools libgl-dev fonts-noto-cjk xvfb xauth \
-hyperfine time"
+hyperfine time clang libclang-rt-14-dev"
 
 missing=""
 for p in $PACKAGES; do
