@@ -57,6 +57,12 @@ SetupDialog::SetupDialog(const SetupValues& current, QWidget* main_window) : QDi
     if (labels[i].points > 0) label->setFont(GothicFont(labels[i].points));
     const Box& b = labels[i].box;
     PlaceTwips(label, b.left, b.top, b.width, b.height);
+    // The Gothic faces found here have a taller line than the box was drawn
+    // for, which would cut off the access key's underline: such a label
+    // grows upward into the free space above it, its bottom edge (next to
+    // the box it names) staying where it is.
+    const int short_by = label->sizeHint().height() - label->height();
+    if (short_by > 0) label->setGeometry(label->geometry().adjusted(0, -short_by, 0, 0));
     labels_[i] = label;
   }
 

@@ -58,7 +58,17 @@ TEST(SetupDialogTest, OpeningShowsTheCurrentValues) {
                             "ﾒｯｾｰｼﾞﾘｽﾄ (&M)", "エディタの設定 (&E)", "行指定Option (&O)"};
   for (int i = 0; i < 6; ++i) {
     const std::string name = "Label1" + std::to_string(i);
-    EXPECT_EQ(Find<QLabel>(dialog, name.c_str())->text(), QString::fromUtf8(captions[i]));
+    QLabel* label = Find<QLabel>(dialog, name.c_str());
+    EXPECT_EQ(label->text(), QString::fromUtf8(captions[i]));
+    // The whole caption shows, its access key's underline included, and
+    // covers no other control.
+    EXPECT_GE(label->height(), label->sizeHint().height()) << name;
+    for (QWidget* other : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (other != label && !qobject_cast<QLabel*>(other) && other->isVisibleTo(&dialog)) {
+        EXPECT_LE(label->geometry().intersected(other->geometry()).height(), 1)
+            << name << " and " << other->objectName().toStdString();
+      }
+    }
   }
   QPushButton* ok = Find<QPushButton>(dialog, "AcKey0");
   EXPECT_EQ(ok->text(), "O K");
