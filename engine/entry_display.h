@@ -12,11 +12,13 @@
 
 namespace qb {
 
-// The most bytes of one body that the body view shows (4 MiB). A longer
+// The most bytes of one body that the body view shows (1 MiB). A longer
 // body is shown cut there, at a character boundary, and the view says so
-// (TextBase::MesCut): selecting an entry of any length then reads, holds and
-// decodes a bounded amount, and the view stays responsive.
-inline constexpr int64_t kMaxShownBodyBytes = int64_t{4} << 20;
+// (TextBase::mes_cut): selecting an entry of any length then reads, holds
+// and decodes a bounded amount, and the view stays responsive. The view
+// takes about 50 ms to lay out 1 MiB of text in lines, but over half a
+// second for 1 MiB in one line, and several seconds at 4 MiB.
+inline constexpr int64_t kMaxShownBodyBytes = int64_t{1} << 20;
 
 // The size of the pieces in which StreamEntryText reads a body (1 MiB).
 inline constexpr int64_t kBodyBlockBytes = int64_t{1} << 20;

@@ -33,6 +33,10 @@ const char* const kCaptionTexts[kCaptionCount] = {"ﾄﾞﾗｲﾌﾞBOX", "ﾃ�
 
 const QColor kPaneBackground(0xC0, 0xC0, 0xC0);
 
+// A body of more characters than this shows the busy pointer while the
+// view lays it out.
+constexpr qsizetype kBusyBodyChars = 64 * 1024;
+
 // Where no settings are kept: every value reads as empty, so LoadSettings
 // gives the defaults, and nothing is stored.
 class NoSettingsStore : public SettingsStore {
@@ -414,7 +418,13 @@ void MainWin::Render() {
     if (model_.base().mes_cut()) {
       text.prepend(QString::fromStdString(model_.base().MesCutNotice()) + QStringLiteral("\n\n"));
     }
+    // Laying out a long body takes a moment the user should see (up to half
+    // a second for a long body in one line): the busy pointer, unless a
+    // caller already shows it.
+    const bool busy = text.size() > kBusyBodyChars && QApplication::overrideCursor() == nullptr;
+    if (busy) QApplication::setOverrideCursor(Qt::WaitCursor);
     mes_->setPlainText(text);
+    if (busy) QApplication::restoreOverrideCursor();
   }
   shown_ = versions;
 

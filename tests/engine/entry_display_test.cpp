@@ -74,11 +74,11 @@ TEST_F(LongBodyTest, TheViewShowsTheFirstPartAndSaysItWasCut) {
   ASSERT_TRUE(base.SelectTitle(0, 1).ok());
   EXPECT_TRUE(base.mes_cut());
   EXPECT_EQ(base.mes_length(), static_cast<int64_t>(body_.size()));
-  // The first 4 MiB, less the first byte of a character cut in two.
+  // The first 1 MiB, less the first byte of a character cut in two.
   const std::string shown = body_.substr(0, kMaxShownBodyBytes);
   const std::string expected = DecodeCp932(shown.substr(0, Cp932CompletePrefix(shown)));
   EXPECT_EQ(base.Mes(), expected);
-  EXPECT_NE(base.MesCutNotice().find("4 MiB"), std::string::npos) << base.MesCutNotice();
+  EXPECT_NE(base.MesCutNotice().find("先頭の 1 MiB"), std::string::npos) << base.MesCutNotice();
   // A short body afterwards is shown whole, with no notice.
   ASSERT_TRUE(base.SelectTitle(0, 0).ok());
   EXPECT_FALSE(base.mes_cut());

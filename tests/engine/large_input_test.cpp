@@ -34,7 +34,7 @@ void WriteAt(const std::string& path, int64_t offset, const std::string& bytes) 
 
 // A 3 GB file: an entry at its start whose body is 1.5 GB of zero bytes,
 // one in its middle past every 31-bit offset, one at its end. The user sees
-// the three titles; the first body is shown cut to its first 4 MiB with the
+// the three titles; the first body is shown cut to its first 1 MiB with the
 // notice; the others are shown whole; the second load reads the index.
 TEST(LargeInputs, ThreeGigabyteFile) {
   TempDir dir, index;
@@ -71,7 +71,7 @@ TEST(LargeInputs, ThreeGigabyteFile) {
 }
 
 // One entry of 500 MB. The body view stays responsive: selecting the entry
-// reads and shows 4 MiB, with the notice. qbtool show streams the exact
+// reads and shows 1 MiB, with the notice. qbtool show streams the exact
 // whole body through StreamEntryText, whose pieces are each at most a few
 // MiB, so its memory does not grow with the body.
 TEST(LargeInputs, BodyOfFiveHundredMegabytes) {

@@ -402,7 +402,7 @@ TEST_F(MainWinTest, ChoosingTitlesAndTagsShowsBodiesAndFilters) {
   EXPECT_EQ(CurrentRow(title0), 2);  // the earlier choice
 }
 
-// The user sees the first 4 MiB of a 5 MiB body, under a line that says the
+// The user sees the first 1 MiB of a 5 MiB body, under a line that says the
 // rest is in the file; choosing the short entry after it shows no such line.
 TEST_F(MainWinTest, ABodyTooLongToHoldIsShownCutWithANotice) {
   TempDir dir;
@@ -414,9 +414,9 @@ TEST_F(MainWinTest, ABodyTooLongToHoldIsShownCutWithANotice) {
   title0->selectionModel()->setCurrentIndex(title0->model()->index(0, 0),
                                             QItemSelectionModel::ClearAndSelect);
   const QString text = mes->toPlainText();
-  EXPECT_TRUE(text.startsWith(QStringLiteral("本文は 5.0 MiB あります。先頭の 4 MiB だけを表示")))
+  EXPECT_TRUE(text.startsWith(QStringLiteral("本文は 5.0 MiB あります。先頭の 1 MiB だけを表示")))
       << text.left(80).toStdString();
-  EXPECT_LT(text.size(), (4 << 20) + 200);
+  EXPECT_LT(text.size(), (1 << 20) + 200);
   EXPECT_TRUE(text.endsWith(QStringLiteral("xxx")));
 
   title0->selectionModel()->setCurrentIndex(title0->model()->index(1, 0),
