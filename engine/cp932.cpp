@@ -212,6 +212,14 @@ void AppendDecodedCp932(std::string_view bytes, std::string* out) {
   }
 }
 
+std::string DecodeCp932Cut(std::string_view bytes, size_t max_bytes) {
+  if (bytes.size() <= max_bytes) return DecodeCp932(bytes);
+  bytes = bytes.substr(0, max_bytes);
+  std::string text = DecodeCp932(bytes.substr(0, Cp932CompletePrefix(bytes)));
+  text.append("\u2026");
+  return text;
+}
+
 size_t Cp932CompletePrefix(std::string_view bytes) {
   if (bytes.empty() || !IsCp932LeadByte(static_cast<unsigned char>(bytes.back()))) {
     return bytes.size();

@@ -21,6 +21,11 @@ namespace qb {
 // Decodes code page 932 bytes to UTF-8.
 std::string DecodeCp932(std::string_view bytes);
 
+// Decodes at most the first |max_bytes| of |bytes|, cut at a character
+// boundary, and ends a text so cut with "…". For drawing a row of a list:
+// a title of a megabyte would make every repaint of its list take a second.
+std::string DecodeCp932Cut(std::string_view bytes, size_t max_bytes);
+
 // Appends the UTF-8 decoding of |bytes| to |*out|, as DecodeCp932 does.
 void AppendDecodedCp932(std::string_view bytes, std::string* out);
 

@@ -22,7 +22,7 @@ QVariant TextListModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const size_t row = static_cast<size_t>(index.row());
   if (row >= count_()) return QString();
-  const std::string text = DecodeCp932(item_(row));
+  const std::string text = DecodeCp932Cut(item_(row), kMaxRowBytes);
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

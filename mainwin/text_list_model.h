@@ -14,6 +14,9 @@
 
 namespace qb {
 
+// The most bytes of an item that a row shows; a longer one ends in "…".
+inline constexpr size_t kMaxRowBytes = 1024;
+
 class TextListModel : public QAbstractListModel {
   Q_OBJECT
 

@@ -58,6 +58,23 @@ TEST(Cp932, LeftBytes) {
   }
 }
 
+TEST(Cp932, DecodeCut) {
+  const std::string nihon = "\x93\xFA\x96\x7B";  // 日本
+  struct Case {
+    std::string bytes;
+    size_t max;
+    std::string expected;
+  } cases[] = {
+      {nihon, 4, "日本"},      // fits: whole, no mark
+      {nihon, 3, "日…"},       // cut inside a character: the lone lead byte goes
+      {nihon, 2, "日…"},       // cut between characters
+      {"ab\xB6", 2, "ab…"},    // half-width katakana is one byte
+      {"a\x81\x7F", 2, "a…"},  // a lead byte with a bad second byte, cut after it
+      {nihon + "a", 0, "…"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(DecodeCp932Cut(c.bytes, c.max), c.expected) << c.max;
+}
+
 TEST(Cp932, ValidatesUtf8) {
   EXPECT_TRUE(IsValidUtf8("plain"));
   EXPECT_TRUE(IsValidUtf8("日本"));

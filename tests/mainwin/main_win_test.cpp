@@ -404,10 +404,11 @@ TEST_F(MainWinTest, ChoosingTitlesAndTagsShowsBodiesAndFilters) {
 
 // The user sees the first 1 MiB of a 5 MiB body, under a line that says the
 // rest is in the file; choosing the short entry after it shows no such line.
-TEST_F(MainWinTest, ABodyTooLongToHoldIsShownCutWithANotice) {
+// A title of 300,000 bytes shows its first kilobyte, ending in "…".
+TEST_F(MainWinTest, LongBodiesAndTitlesAreShownCut) {
   TempDir dir;
-  WriteFile(dir.Path("L.QBS"),
-            Sjis("長いノート\n;長い\n") + std::string(5 << 20, 'x') + Sjis("\n;短い\n本文\n"));
+  WriteFile(dir.Path("L.QBS"), Sjis("長いノート\n;長い\n") + std::string(5 << 20, 'x') +
+                                   Sjis("\n;短い") + std::string(300000, 'y') + Sjis("\n本文\n"));
   auto win = Start(dir.path());
   auto* title0 = Find<QListView>(*win, "Title0");
   auto* mes = Find<QPlainTextEdit>(*win, "Mes");
@@ -418,6 +419,10 @@ TEST_F(MainWinTest, ABodyTooLongToHoldIsShownCutWithANotice) {
       << text.left(80).toStdString();
   EXPECT_LT(text.size(), (1 << 20) + 200);
   EXPECT_TRUE(text.endsWith(QStringLiteral("xxx")));
+  const QString long_title = Rows(title0).value(1);
+  EXPECT_TRUE(long_title.startsWith(QStringLiteral("短いyyy")));
+  EXPECT_TRUE(long_title.endsWith(QStringLiteral("y…")));
+  EXPECT_LE(long_title.size(), 1024);
 
   title0->selectionModel()->setCurrentIndex(title0->model()->index(1, 0),
                                             QItemSelectionModel::ClearAndSelect);
