@@ -23,16 +23,13 @@
 // counts of every object are back where they were; the texts of files the
 // calls name stay inside the temporary Windows directory (no text has a
 // "/", so no call can write elsewhere).
-#include <dlfcn.h>
 #include <fuzzer/FuzzedDataProvider.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <limits>
 #include <string>
 #include <vector>
@@ -41,6 +38,7 @@
 #include "platform/com/com.h"
 #include "platform/qtbridge/toolkit.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/sandbox.h"
 
 namespace qb::fuzz {
 namespace {
@@ -290,7 +288,6 @@ const ClassInfo kClasses[] = {
 constexpr size_t kClassCount = std::size(kClasses);
 
 struct Fixture {
-  std::string dir;
   IDispatch* objects[kClassCount] = {};
   HostileControl* control = nullptr;
 };
@@ -474,22 +471,8 @@ void CheckValid(const VARIANT& v) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   using qb::fuzz::State;
-  const char* base = std::getenv("QB_FUZZ_TMPDIR");
-  std::string tmpl = std::string(base && *base ? base : "/dev/shm") + "/qb-dispatch-fuzz.XXXXXX";
-  if (::mkdtemp(tmpl.data()) == nullptr) {
-    tmpl = "/tmp/qb-dispatch-fuzz.XXXXXX";
-    FUZZ_CHECK(::mkdtemp(tmpl.data()) != nullptr);
-  }
-  State().dir = tmpl;
-  setenv("XDG_CONFIG_HOME", tmpl.c_str(), 1);
-  std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(State().dir, ec);
-  });
-  void* library = dlopen(AVOLE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-  FUZZ_CHECK(library != nullptr);
-  auto reg = reinterpret_cast<HRESULT (*)()>(dlsym(library, "DllRegisterServer"));
-  FUZZ_CHECK(reg != nullptr && reg() == S_OK);
+  qb::fuzz::MakeSandbox("dispatch");
+  qb::fuzz::RegisterAvole(AVOLE_LIBRARY);
   for (size_t i = 0; i < qb::fuzz::kClassCount; ++i) {
     FUZZ_CHECK(CoCreateInstance(qb::fuzz::kClasses[i].clsid, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IDispatch,

@@ -15,7 +15,6 @@
 //    reads back as written, leaves every other value of the file as it was
 //    and leaves no temporary file; one that fails leaves the file untouched.
 #include <fuzzer/FuzzedDataProvider.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +33,7 @@
 #include "platform/kernel32/ini_text.h"
 #include "platform/win32.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/sandbox.h"
 
 namespace qb::fuzz {
 namespace {
@@ -171,20 +171,9 @@ void CheckNoTemporaryFiles() {
 }  // namespace qb::fuzz
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const char* base = std::getenv("QB_FUZZ_TMPDIR");
-  std::string tmpl = std::string(base && *base ? base : "/dev/shm") + "/qb-ini-fuzz.XXXXXX";
-  if (::mkdtemp(tmpl.data()) == nullptr) {
-    tmpl = "/tmp/qb-ini-fuzz.XXXXXX";
-    FUZZ_CHECK(::mkdtemp(tmpl.data()) != nullptr);
-  }
-  qb::fuzz::Directory() = tmpl;
-  // Nothing here names a file without a directory, but keep the Windows
-  // directory inside the temporary one all the same.
-  setenv("XDG_CONFIG_HOME", tmpl.c_str(), 1);
-  std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(qb::fuzz::Directory(), ec);
-  });
+  // Nothing here names a file without a directory, but the sandbox keeps
+  // the Windows directory inside the temporary one all the same.
+  qb::fuzz::Directory() = qb::fuzz::MakeSandbox("ini");
   return 0;
 }
 

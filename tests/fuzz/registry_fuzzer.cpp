@@ -17,14 +17,11 @@
 // The registry lives in a temporary XDG_CONFIG_HOME on /dev/shm (the store
 // is written with fsync on every call), and AVOLE is the real library,
 // registered there and created through CoCreateInstance.
-#include <dlfcn.h>
 #include <fuzzer/FuzzedDataProvider.h>
-#include <stdlib.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +31,7 @@
 #include "platform/com/com.h"
 #include "platform/win32.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/sandbox.h"
 
 namespace qb::fuzz {
 namespace {
@@ -42,7 +40,6 @@ constexpr char kSection[] = "Software\\Fuzz";
 constexpr char16_t kSection16[] = u"Software\\Fuzz";
 
 struct Fixture {
-  std::string dir;
   HKEY key = 0;
   avole::_Reg* reg = nullptr;
 };
@@ -94,22 +91,8 @@ std::u16string GettingByName(const char16_t* name) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   using qb::fuzz::State;
-  const char* base = std::getenv("QB_FUZZ_TMPDIR");
-  std::string tmpl = std::string(base && *base ? base : "/dev/shm") + "/qb-registry-fuzz.XXXXXX";
-  if (::mkdtemp(tmpl.data()) == nullptr) {
-    tmpl = "/tmp/qb-registry-fuzz.XXXXXX";
-    FUZZ_CHECK(::mkdtemp(tmpl.data()) != nullptr);
-  }
-  State().dir = tmpl;
-  setenv("XDG_CONFIG_HOME", tmpl.c_str(), 1);
-  std::atexit([] {
-    std::error_code ec;
-    std::filesystem::remove_all(State().dir, ec);
-  });
-  void* library = dlopen(AVOLE_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-  FUZZ_CHECK(library != nullptr);
-  auto reg = reinterpret_cast<HRESULT (*)()>(dlsym(library, "DllRegisterServer"));
-  FUZZ_CHECK(reg != nullptr && reg() == S_OK);
+  qb::fuzz::MakeSandbox("registry");
+  qb::fuzz::RegisterAvole(AVOLE_LIBRARY);
   FUZZ_CHECK(CoCreateInstance(avole::CLSID_Reg, nullptr, CLSCTX_INPROC_SERVER, avole::IID__Reg,
                               reinterpret_cast<void**>(&State().reg)) == S_OK);
   FUZZ_CHECK(RegCreateKeyA(HKEY_CURRENT_USER, qb::fuzz::kSection, &State().key) == ERROR_SUCCESS);

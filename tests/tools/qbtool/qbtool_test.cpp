@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "engine/cp932.h"
+#include "engine/entry_display.h"
 #include "tests/support/temp_dir.h"
 
 namespace qb {
@@ -91,6 +93,23 @@ TEST_F(QbtoolTest, TagsAndShow) {
   EXPECT_EQ(r.out, "吾輩は猫である。");  // exactly the body: no line end added
   r = Qbtool({"show", "--scan", memo(), "1"});
   EXPECT_EQ(r.out, "");
+}
+
+// show prints the whole body, exactly, however long (the window's view shows
+// a long body cut): here past the view's limit, with double-byte characters
+// across every boundary of the pieces it is read in and a lone first byte
+// of a character at the very end.
+TEST_F(QbtoolTest, ShowPrintsTheWholeOfALongBodyExactly) {
+  std::string body = "x";
+  const std::string line = EncodeCp932("春はあけぼの。やうやう白くなりゆく山ぎは\r\n");
+  while (body.size() <= static_cast<size_t>(kMaxShownBodyBytes) + 3) body += line;
+  body += "\x81";
+  WriteFile(dir_.Path("LONG.QBS"), "Long\r\n;one\r\n" + body);
+  Outcome r = Qbtool({"show", "--scan", dir_.Path("LONG.QBS"), "0"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.size(), DecodeCp932(body).size());
+  EXPECT_TRUE(r.out == DecodeCp932(body));
 }
 
 TEST_F(QbtoolTest, FailuresAndUsage) {
