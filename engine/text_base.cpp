@@ -106,7 +106,7 @@ std::string TextBase::MesCutNotice() const {
   if (!Mes_cut_) return "";
   char line[256];
   std::snprintf(line, sizeof line,
-                "本文は %.1f MiB あります。先頭の %lld MiB だけを表示しています。"
+                "本文は %.1f MiB あります。先頭の %lld MiB だけを表示しています。\n"
                 "全文はエディタで開いてください [E]。",
                 static_cast<double>(Mes_length_) / (1 << 20),
                 static_cast<long long>(kMaxShownBodyBytes >> 20));

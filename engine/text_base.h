@@ -107,8 +107,9 @@ class TextBase {
   const std::string& Mes() const { return Mes_; }
   // True when `Mes` holds only the first part of a body longer than
   // kMaxShownBodyBytes; mes_length() is then the whole body's length in
-  // bytes, and MesCutNotice() a line (UTF-8) that the window shows with the
-  // text so that the user knows the rest is in the file.
+  // bytes, and MesCutNotice() two short lines (UTF-8, joined by "\n") that
+  // the window shows above the text so that the user knows the rest is in
+  // the file.
   bool mes_cut() const { return Mes_cut_; }
   int64_t mes_length() const { return Mes_length_; }
   std::string MesCutNotice() const;

@@ -413,7 +413,7 @@ void MainWin::Render() {
     QString text = QString::fromUtf8(model_.base().Mes().data(),
                                      static_cast<qsizetype>(model_.base().Mes().size()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    // A body too long to hold is shown cut; the first line says so, where
+    // A body too long to hold is shown cut; its first lines say so, where
     // the user sees it before anything else.
     if (model_.base().mes_cut()) {
       text.prepend(QString::fromStdString(model_.base().MesCutNotice()) + QStringLiteral("\n\n"));
