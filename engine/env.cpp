@@ -9,28 +9,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "engine/fd.h"
+
 namespace qb {
 namespace {
-
-// Closes a descriptor on every path out of a function.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 // Opens a regular file for reading. O_NONBLOCK: a FIFO put in a text
 // file's place must not make the open wait for a writer; it changes nothing

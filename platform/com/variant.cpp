@@ -3,12 +3,10 @@
 #include "platform/com/dispatch.h"
 #include "platform/com/variant_internal.h"
 
-namespace qb::com_internal {
+namespace qb {
 
-bool IsPlainType(VARTYPE vt) {
+bool IsIntegerType(VARTYPE vt) {
   switch (vt) {
-    case VT_EMPTY:
-    case VT_NULL:
     case VT_I1:
     case VT_I2:
     case VT_I4:
@@ -19,6 +17,21 @@ bool IsPlainType(VARTYPE vt) {
     case VT_UI8:
     case VT_INT:
     case VT_UINT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace qb
+
+namespace qb::com_internal {
+
+bool IsPlainType(VARTYPE vt) {
+  if (IsIntegerType(vt)) return true;
+  switch (vt) {
+    case VT_EMPTY:
+    case VT_NULL:
     case VT_R4:
     case VT_R8:
     case VT_CY:

@@ -179,3 +179,11 @@ HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* source, LCID lci
                             VARTYPE vt);
 
 }  // extern "C"
+
+namespace qb {
+
+// True for the integer types: VT_I1, VT_I2, VT_I4, VT_I8, their VT_UI
+// counterparts, VT_INT and VT_UINT.
+bool IsIntegerType(VARTYPE vt);
+
+}  // namespace qb

@@ -51,17 +51,8 @@ struct Number {
 };
 
 bool IsNumberType(VARTYPE vt) {
+  if (IsIntegerType(vt)) return true;
   switch (vt) {
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
     case VT_R4:
     case VT_R8:
     case VT_CY:

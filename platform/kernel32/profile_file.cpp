@@ -15,6 +15,7 @@
 
 #include "engine/cp932.h"
 #include "engine/env.h"
+#include "engine/fd.h"
 #include "platform/kernel32/kernel32.h"
 #include "platform/kernel32/windows_directory.h"
 
@@ -22,26 +23,6 @@ namespace qb::kernel32 {
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-// Closes a descriptor on every way out of a function.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 // Reads the whole regular file |path|; |*info| describes it.
 Status ReadRegular(const std::string& path, std::string* bytes, struct stat* info) {

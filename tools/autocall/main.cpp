@@ -77,21 +77,7 @@ VARTYPE IntegerParameter(const FUNCDESC* f, int i) {
   if (f == nullptr || i >= f->cParams) return VT_EMPTY;
   const TYPEDESC* t = &f->lprgelemdescParam[i].tdesc;
   if (t->vt == VT_PTR && t->lptdesc != nullptr) t = t->lptdesc;
-  switch (t->vt) {
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-      return t->vt;
-    default:
-      return VT_EMPTY;
-  }
+  return qb::IsIntegerType(t->vt) ? t->vt : VARTYPE{VT_EMPTY};
 }
 
 // Reads a decimal or 0x hexadecimal integer. Hexadecimal up to 0xFFFFFFFF
