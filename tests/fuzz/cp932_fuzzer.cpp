@@ -140,6 +140,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckLeftBytes(text, encoded, -1 - n);
   }
 
+  // Cut where the input says, as a long body is read in pieces and a long
+  // title drawn: the complete prefix leaves at most one byte (a lead byte
+  // whose second byte is to come), decodes to the start of the whole text,
+  // and with the rest decoded after it gives the whole text.
+  const size_t cut = size >= 3 ? data[2] % (size + 1) : size;
+  const size_t complete = Cp932CompletePrefix(bytes.substr(0, cut));
+  FUZZ_CHECK(complete == cut || complete + 1 == cut);
+  const std::string head = DecodeCp932(bytes.substr(0, complete));
+  FUZZ_CHECK(text.compare(0, head.size(), head) == 0);
+  std::string joined = head;
+  AppendDecodedCp932(bytes.substr(complete), &joined);
+  FUZZ_CHECK(joined == text);
+  FUZZ_CHECK(DecodeCp932Cut(bytes, cut) == (cut == size ? text : head + "\u2026"));
+
   // As UTF-8 text, valid or not.
   bool utf8_lossless = true;
   std::string from_utf8 = EncodeCp932(bytes, &utf8_lossless);
