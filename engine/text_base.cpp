@@ -50,6 +50,7 @@ Status TextBase::SelectFile(int64_t row) {
 }
 
 Status TextBase::LoadSelectedFile() {
+  load_problem_.clear();
   if (file_row_ < 0) {
     CurrentFile_.clear();
     IndexFile_.clear();
@@ -61,13 +62,22 @@ Status TextBase::LoadSelectedFile() {
   IndexFile_ = index_dir_.empty() ? std::string() : JoinPath(index_dir_, IndexFileName(name));
   FileInfo info;
   Status s = env_->Stat(CurrentFile_, &info);
-  if (s.IsNotFound()) return s;  // nothing on the screen changes
+  if (s.IsNotFound()) {
+    // The lists stay as they were; only the body view says why.
+    Mes_.clear();
+    load_problem_ = kLoadProblem + s.message();
+    return s;
+  }
   ClearEntries(1);
   title_row_ = {-1, -1};
   tag_row_ = -1;
   LoadWay way = LoadWay::kScanned;
   s = LoadEntries(env_, CurrentFile_, IndexFile_, &table_, &way);
-  if (s.ok()) last_load_ = way;
+  if (s.ok()) {
+    last_load_ = way;
+  } else {
+    load_problem_ = kLoadProblem + s.message();
+  }
   visible_title_ = 0;
   return s;
 }
@@ -88,6 +98,7 @@ Status TextBase::SelectTitle(int list, int64_t row) {
 Status TextBase::ShowEntry(int list) {
   int64_t k = table_.EntryNumber(list, title_row_[list & 1]);
   if (k < 0) return Status::InvalidArgument("no title is selected");
+  load_problem_.clear();
   const int64_t length = table_.MesByte[k];
   const bool longer = length > kMaxShownBodyBytes;
   std::string bytes;
@@ -99,6 +110,7 @@ Status TextBase::ShowEntry(int list) {
   // The decoded text is that of exactly the bytes read, so cutting it to
   // their count changes nothing and is left out.
   Mes_ = DecodeCp932(bytes);
+  if (!s.ok()) load_problem_ = kLoadProblem + s.message();
   return s;
 }
 
@@ -137,6 +149,7 @@ void TextBase::ClearEntries(int mode) {
   Mes_.clear();
   Mes_cut_ = false;
   Mes_length_ = 0;
+  load_problem_.clear();
 }
 
 int64_t TextBase::SelectedEntry() const {

@@ -24,6 +24,9 @@
 
 namespace qb {
 
+// The start of TextBase::load_problem(), before the reason.
+inline constexpr const char* kLoadProblem = "このファイルを読み込めません: ";
+
 class TextBase {
  public:
   // |index_dir| is the index cache directory; "" loads every file by a scan
@@ -113,6 +116,11 @@ class TextBase {
   bool mes_cut() const { return Mes_cut_; }
   int64_t mes_length() const { return Mes_length_; }
   std::string MesCutNotice() const;
+  // Why the selected file, or the body of the selected entry, could not be
+  // read, as a line (UTF-8) beginning with kLoadProblem that the window
+  // shows in the empty body view; "" after a load or a body that worked and
+  // once the lists are cleared.
+  const std::string& load_problem() const { return load_problem_; }
   // How the last successful load got its entries.
   LoadWay last_load() const { return last_load_; }
 
@@ -134,6 +142,7 @@ class TextBase {
   bool Mes_cut_ = false;
   int64_t Mes_length_ = 0;
   LoadWay last_load_ = LoadWay::kScanned;
+  std::string load_problem_;
 };
 
 }  // namespace qb

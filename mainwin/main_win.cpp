@@ -413,6 +413,8 @@ void MainWin::Render() {
     QString text = QString::fromUtf8(model_.base().Mes().data(),
                                      static_cast<qsizetype>(model_.base().Mes().size()));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // A file that could not be loaded shows why, where its text would be.
+    if (text.isEmpty()) text = QString::fromStdString(model_.base().load_problem());
     // A body too long to hold is shown cut; its first lines say so, where
     // the user sees it before anything else.
     if (model_.base().mes_cut()) {

@@ -108,6 +108,7 @@ TEST_F(TextFileFaultTest, ReplacedByADirectory) {
   ASSERT_TRUE(::unlink(index_.Path("MEMO.QBI").c_str()) == 0);
   EXPECT_EQ(base_.SelectFile(0).code(), Status::Code::kIoError);
   ExpectEmptyLoad(base_);
+  EXPECT_EQ(base_.load_problem().rfind(kLoadProblem + file_, 0), 0u) << base_.load_problem();
   EXPECT_FALSE(Exists(index_.Path("MEMO.QBI")));
 }
 

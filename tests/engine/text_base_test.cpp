@@ -99,14 +99,21 @@ TEST_F(TextBaseTest, FileThatVanishedAfterListing) {
   ASSERT_TRUE(base_.SplitFileNames().ok());
   ASSERT_TRUE(base_.SelectTitle(0, 0).ok());
   ::unlink(dir_.Path("A_B.QBS").c_str());
-  // Nothing on the screen changes.
+  // The lists stay as they were; the body view says why instead of showing
+  // the other file's body.
   EXPECT_TRUE(base_.SelectFile(1).IsNotFound());
   EXPECT_EQ(base_.entries().size(), 3u);
-  EXPECT_EQ(base_.Mes(), "じゃがいも３個\r\n");
+  EXPECT_EQ(base_.Mes(), "");
+  EXPECT_EQ(base_.load_problem(),
+            std::string(kLoadProblem) + dir_.Path("A_B.QBS") + ": No such file or directory");
   // The loaded file removed: the body cannot be read, and says so.
+  ASSERT_TRUE(base_.SelectFile(0).ok());
+  EXPECT_EQ(base_.load_problem(), "");
   ::unlink(dir_.Path("RECIPE.QBS").c_str());
   EXPECT_TRUE(base_.SelectTitle(0, 1).IsNotFound());
   EXPECT_EQ(base_.Mes(), "");
+  EXPECT_EQ(base_.load_problem(),
+            std::string(kLoadProblem) + dir_.Path("RECIPE.QBS") + ": No such file or directory");
 }
 
 TEST_F(TextBaseTest, BodyOfAFileThatShrankShowsTheBytesThatExist) {

@@ -429,6 +429,23 @@ TEST_F(MainWinTest, LongBodiesAndTitlesAreShownCut) {
   EXPECT_EQ(mes->toPlainText(), QStringLiteral("本文\n"));
 }
 
+// A file removed after it was listed: choosing it shows why in the body
+// view, where its text would be; the next file that loads clears it.
+TEST_F(MainWinTest, AFileThatCannotBeLoadedSaysWhyInTheBodyView) {
+  auto win = Start(notes_.path());
+  auto* files = Find<QListView>(*win, "FileList");
+  auto* mes = Find<QPlainTextEdit>(*win, "Mes");
+  ASSERT_EQ(::unlink(notes_.Path("B.QBS").c_str()), 0);
+  files->selectionModel()->setCurrentIndex(files->model()->index(1, 0),
+                                           QItemSelectionModel::ClearAndSelect);
+  EXPECT_EQ(mes->toPlainText(),
+            QString::fromStdString(std::string(kLoadProblem) + notes_.Path("B.QBS") +
+                                   ": No such file or directory"));
+  files->selectionModel()->setCurrentIndex(files->model()->index(0, 0),
+                                           QItemSelectionModel::ClearAndSelect);
+  EXPECT_EQ(mes->toPlainText(), QString());
+}
+
 TEST_F(MainWinTest, ShutDownStoresWhatTheWindowShows) {
   Settings stored = Defaults();
   stored.Top = -60;
