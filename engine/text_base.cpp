@@ -64,7 +64,7 @@ Status TextBase::LoadSelectedFile() {
   Status s = env_->Stat(CurrentFile_, &info);
   if (s.IsNotFound()) {
     // The lists stay as they were; only the body view says why.
-    Mes_.clear();
+    ClearMes();
     load_problem_ = kLoadProblem + s.message();
     return s;
   }
@@ -146,10 +146,14 @@ void TextBase::ClearEntries(int mode) {
   }
   title_row_ = {-1, -1};
   tag_row_ = -1;
+  ClearMes();
+  load_problem_.clear();
+}
+
+void TextBase::ClearMes() {
   Mes_.clear();
   Mes_cut_ = false;
   Mes_length_ = 0;
-  load_problem_.clear();
 }
 
 int64_t TextBase::SelectedEntry() const {

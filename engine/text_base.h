@@ -125,6 +125,9 @@ class TextBase {
   LoadWay last_load() const { return last_load_; }
 
  private:
+  // Empties `Mes`, with what is known of its cut.
+  void ClearMes();
+
   Env* env_;
   std::string index_dir_;
   std::string CurrentDir_;

@@ -86,6 +86,24 @@ TEST_F(LongBodyTest, TheViewShowsTheFirstPartAndSaysItWasCut) {
   EXPECT_EQ(base.MesCutNotice(), "");
 }
 
+// A cut body, then a file that vanished since it was listed: the view holds
+// the reason alone, not the old notice.
+TEST_F(LongBodyTest, AFileThatVanishedAfterACutBodyLeavesNoNotice) {
+  WriteFile(dir_.Path("ZZ.QBS"), "Zz\r\n;z\r\nz\r\n");
+  TextBase base(index_.path());
+  ASSERT_TRUE(base.ListTextFiles(dir_.path()).ok());
+  ASSERT_TRUE(base.SplitFileNames().ok());
+  ASSERT_EQ(base.Sfn(), (std::vector<std::string>{"LONG.QBS", "ZZ.QBS"}));
+  ASSERT_TRUE(base.SelectTitle(0, 1).ok());
+  ASSERT_TRUE(base.mes_cut());
+  ASSERT_EQ(::unlink(dir_.Path("ZZ.QBS").c_str()), 0);
+  EXPECT_TRUE(base.SelectFile(1).IsNotFound());
+  EXPECT_FALSE(base.mes_cut());
+  EXPECT_EQ(base.Mes(), "");
+  EXPECT_EQ(base.MesCutNotice(), "");
+  EXPECT_NE(base.load_problem(), "");
+}
+
 TEST_F(LongBodyTest, StreamedTextIsTheWholeBodyInBoundedPieces) {
   std::string text;
   size_t largest = 0;
