@@ -33,6 +33,13 @@ HRESULT GetShort(IDispatch* list, const char16_t* name, SHORT* value) {
   return hr;
 }
 
+// "ListCount" and "ListIndex": how many items, and which is selected.
+HRESULT GetCountAndIndex(IDispatch* list, SHORT* count, SHORT* index) {
+  HRESULT hr = GetShort(list, u"ListCount", count);
+  if (SUCCEEDED(hr)) hr = GetShort(list, u"ListIndex", index);
+  return hr;
+}
+
 // "List"(index): the item's text.
 HRESULT GetItem(IDispatch* list, SHORT index, qb::Bstr* text) {
   VARIANT v;
@@ -85,8 +92,7 @@ class ListControlObject final : public qb::AutomationObject<_ListControl> {
   HRESULT ItemUp(IDispatch** Ac) override {
     if (!Ac) return E_POINTER;
     SHORT count = 0, index = 0;
-    HRESULT hr = GetShort(*Ac, u"ListCount", &count);
-    if (SUCCEEDED(hr)) hr = GetShort(*Ac, u"ListIndex", &index);
+    HRESULT hr = GetCountAndIndex(*Ac, &count, &index);
     if (FAILED(hr)) return hr;
     // Nothing there, nothing selected, or already the first item.
     if (count == 0 || index == -1 || index == 0) return S_OK;
@@ -99,8 +105,7 @@ class ListControlObject final : public qb::AutomationObject<_ListControl> {
   HRESULT ItemDown(IDispatch** Ac) override {
     if (!Ac) return E_POINTER;
     SHORT count = 0, index = 0;
-    HRESULT hr = GetShort(*Ac, u"ListCount", &count);
-    if (SUCCEEDED(hr)) hr = GetShort(*Ac, u"ListIndex", &index);
+    HRESULT hr = GetCountAndIndex(*Ac, &count, &index);
     if (FAILED(hr)) return hr;
     // Already the last item (an empty list has index -1 = count - 1), or
     // nothing selected.

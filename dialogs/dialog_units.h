@@ -1,5 +1,6 @@
 // What the two dialogs share: positions given in twips and the design's
-// Japanese monospace face. Internal to the dialogs.
+// Japanese monospace face, which the main window's views use too
+// (mainwin/fonts.h).
 #pragma once
 
 #include <QFont>

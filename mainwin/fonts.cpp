@@ -11,12 +11,4 @@ void InstallFontSubstitutes() {
                                     QStringLiteral("IPAGothic"), QStringLiteral("IPA Gothic")});
 }
 
-QFont GothicFont(double points) {
-  QFont font(QString::fromUtf8(kGothicFace));
-  font.setStyleHint(QFont::TypeWriter);
-  font.setWeight(QFont::Normal);
-  font.setPointSizeF(points);
-  return font;
-}
-
 }  // namespace qb

@@ -9,10 +9,14 @@
 
 #include <QFont>
 
+#include "dialogs/dialog_units.h"
+
 namespace qb {
 
-// The face the views ask for.
-inline constexpr const char* kGothicFace = "ＭＳ ゴシック";
+// The face the views ask for, and that face at a size: the dialogs' own, so
+// that one name gets the substitutes installed below.
+using dialogs::GothicFont;
+using dialogs::kGothicFace;
 
 // The design sizes, in points.
 inline constexpr double kViewFontPoints = 9;
@@ -21,8 +25,5 @@ inline constexpr double kDriveDirFontPoints = 11.25;
 // Registers the substitutes for kGothicFace. Safe to call more than once;
 // needs a QGuiApplication.
 void InstallFontSubstitutes();
-
-// kGothicFace at |points|, normal weight, falling back to a fixed-pitch face.
-QFont GothicFont(double points);
 
 }  // namespace qb
